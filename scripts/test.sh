@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and runs every test.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+"$root/scripts/build.sh" -DRAPPELIX_TESTS=ON
+cd "${BUILD_DIR:-$root/build}"
+ctest --output-on-failure

@@ -1,0 +1,83 @@
+#include "alerttext.h"
+
+namespace alert {
+
+QString dayText(QDate date, const QLocale &locale)
+{
+    return locale.toString(date, QStringLiteral("dddd dd/MM"));
+}
+
+QStringList dayEntries(QDate from, const QLocale &locale)
+{
+    QStringList days;
+    for (int k = 0; k < kDays; ++k)
+        days << dayText(from.addDays(k), locale);
+    return days;
+}
+
+QStringList hourEntries()
+{
+    QStringList hours;
+    for (int h = kFirstHour; h <= kLastHour; ++h)
+        hours << QString::number(h);
+    return hours;
+}
+
+QStringList minuteEntries()
+{
+    return {QStringLiteral("00"), QStringLiteral("15"), QStringLiteral("30"), QStringLiteral("45")};
+}
+
+QString compose(const QString &day, const QString &hour, const QString &minutes)
+{
+    return day + QLatin1Char(' ') + hour + QLatin1Char('h') + minutes;
+}
+
+std::optional<Parts> split(const QString &text)
+{
+    const qsizetype p1 = text.indexOf(QLatin1Char(' '));
+    if (p1 < 0)
+        return std::nullopt;
+    const qsizetype p2 = text.indexOf(QLatin1Char(' '), p1 + 1);
+    if (p2 < 0)
+        return std::nullopt;
+    const qsizetype p3 = text.indexOf(QLatin1Char('h'), p2 + 1);
+    if (p3 < 0)
+        return std::nullopt;
+    return Parts{text.left(p2).trimmed(), text.mid(p2 + 1, p3 - p2 - 1).trimmed(),
+                 text.mid(p3 + 1).trimmed()};
+}
+
+namespace {
+QString twoDigits(const QString &s)
+{
+    return s.size() == 1 ? QLatin1Char('0') + s : s;
+}
+}  // namespace
+
+QString alertKey(const Parts &parts)
+{
+    return twoDigits(parts.hour) + twoDigits(parts.minutes);
+}
+
+QString nowKey(QTime time)
+{
+    return time.toString(QStringLiteral("HHmm"));
+}
+
+bool isDue(const QString &alertText, const QString &alerted, const QString &today, const QString &now)
+{
+    if (alertText.trimmed().isEmpty() || alerted == QLatin1String("1"))
+        return false;
+    const auto parts = split(alertText);
+    if (!parts)
+        return false;
+    return parts->day == today && now >= alertKey(*parts);
+}
+
+int presetHourIndex(int hour)
+{
+    return hour >= 6 && hour <= 18 ? hour - 6 : 0;
+}
+
+}  // namespace alert

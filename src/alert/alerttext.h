@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QDate>
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+#include <QTime>
+#include <optional>
+
+// The alert text "dddd dd/mm 9h30" of column 2: composing, splitting and the due rule.
+namespace alert {
+
+constexpr int kDays = 16;        // today and the fifteen days after
+constexpr int kFirstHour = 7;    // 7h .. 19h
+constexpr int kLastHour = 19;
+
+// The day as the day list and the alert check spell it: weekday name, dd/MM.
+QString dayText(QDate date, const QLocale &locale = QLocale());
+
+QStringList dayEntries(QDate from, const QLocale &locale = QLocale());
+QStringList hourEntries();    // "7" .. "19"
+QStringList minuteEntries();  // "00" "15" "30" "45"
+
+QString compose(const QString &day, const QString &hour, const QString &minutes);
+
+struct Parts {
+    QString day, hour, minutes;
+};
+// Splits at the first blank, the next blank and the first "h" after it; none for a text
+// that lacks one of them.
+std::optional<Parts> split(const QString &text);
+
+QString alertKey(const Parts &parts);  // 9h30 -> "0930"
+QString nowKey(QTime time);            // 09:30 -> "0930"
+
+// Column 4 not "1", the alert's day is today's day text, and now is at or after its time.
+bool isDue(const QString &alertText, const QString &alerted, const QString &today, const QString &now);
+
+// Hour preselected for a new note: the next full hour between 7 and 19, else 7.
+int presetHourIndex(int hour);
+
+}  // namespace alert

@@ -1,0 +1,225 @@
+#include "f_iir.h"
+
+#include "app/notetablemodel.h"
+#include "help/f_help.h"
+#include "note/f_test.h"
+#include "store/datafolder.h"
+#include "app/twips.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSessionManager>
+#include <QTableView>
+#include <QTimer>
+
+f_iir::f_iir(const Clock &clock, QWidget *parent) : QMainWindow(parent), m_clock(clock)
+{
+    setWindowTitle(QStringLiteral("Rappelix"));
+    buildWindow();
+    buildMenus();
+    // The alert timer runs from the window's creation to the end of the run.
+    Timer1 = new QTimer(this);
+    Timer1->setTimerType(Qt::PreciseTimer);
+    connect(Timer1, &QTimer::timeout, this, &f_iir::Timer1_Timer);
+    armTimer1();
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) { sessionEnding(); });
+}
+
+f_iir::~f_iir()
+{
+    // The program ends without running the handlers of windows still open.
+    for (auto &w : m_windows)
+        delete w.data();
+    delete m_help.data();
+    delete m_model;  // it watches the table, which goes before the children do
+    m_model = nullptr;
+}
+
+void f_iir::buildWindow()
+{
+    auto *client = new QWidget(this);
+    client->setFixedSize(twips::size(8625, 2910));
+    setCentralWidget(client);
+    twips::setBackground(this, twips::kLightYellow);
+    twips::setBackground(client, twips::kLightYellow);
+
+    Frame6 = new QFrame(client);
+    Frame6->setFrameShape(QFrame::NoFrame);
+    Frame6->setGeometry(twips::rect(0, -90, 8750, 3015));
+    twips::setBackground(Frame6, twips::kLightYellow);
+
+    m_model = new NoteTableModel(m_session.table, this);
+    gri = new QTableView(Frame6);
+    gri->setObjectName(QStringLiteral("gri"));
+    gri->setGeometry(twips::rect(30, 120, 8595, 2295));
+    gri->setModel(m_model);
+    gri->setSelectionBehavior(QAbstractItemView::SelectRows);
+    gri->setSelectionMode(QAbstractItemView::SingleSelection);
+    gri->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    gri->setWordWrap(false);
+    gri->verticalHeader()->hide();
+    gri->verticalHeader()->setDefaultSectionSize(gri->fontMetrics().height() + 6);
+    gri->horizontalHeader()->setHighlightSections(false);
+    gri->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    connect(gri, &QTableView::doubleClicked, this, [this](const QModelIndex &) { gri_DblClick(); });
+    connect(gri->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) {
+                if (current.isValid())
+                    m_session.table.setRow(current.row() + 1);
+            });
+    connect(m_model, &NoteTableModel::tableRowMoved, this, &f_iir::selectRow);
+
+    auto button = [this](const char *name, const QString &caption, int left) {
+        auto *b = new QPushButton(caption, Frame6);
+        b->setObjectName(QLatin1String(name));
+        b->setGeometry(twips::rect(left, 2520, 2055, 375));
+        return b;
+    };
+    Command1 = button("Command1", QStringLiteral("Nouvelle"), 360);
+    Command2 = button("Command2", QStringLiteral("Voir"), 3240);
+    Command3 = button("Command3", QStringLiteral("Supprimer"), 6240);
+    connect(Command1, &QPushButton::clicked, this, &f_iir::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &f_iir::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &f_iir::Command3_Click);
+    setTabOrder(gri, Command1);
+    setTabOrder(Command1, Command2);
+    setTabOrder(Command2, Command3);
+}
+
+void f_iir::buildMenus()
+{
+    auto action = [this](QMenu *menu, const QString &caption, void (f_iir::*handler)()) {
+        QAction *a = menu->addAction(caption);
+        connect(a, &QAction::triggered, this, handler);
+        return a;
+    };
+    m_fichier = menuBar()->addMenu(QStringLiteral("&Fichier"));
+    m_tache = action(m_fichier, QStringLiteral("Réduire"), &f_iir::m_tache_Click);
+    m_imprimer = action(m_fichier, QStringLiteral("&Imprimer"), &f_iir::m_imprimer_Click);
+    m_fichier->addSeparator();
+    m_quitter = action(m_fichier, QStringLiteral("Quitter"), &f_iir::m_quitter_Click);
+
+    m_fenetre = menuBar()->addMenu(QStringLiteral("&Liste"));
+    m_toutafficher = action(m_fenetre, QStringLiteral("Tout afficher"), &f_iir::m_toutafficher_Click);
+    m_toutmasquer = action(m_fenetre, QStringLiteral("Tout masquer"), &f_iir::m_toutmasquer_Click);
+    m_fenetre->addSeparator();
+    m_reinit = action(m_fenetre, QStringLiteral("Tout supprimer"), &f_iir::m_reinit_Click);
+
+    m_options = menuBar()->addMenu(QStringLiteral("&Options"));
+    m_tb = action(m_options, QStringLiteral("&Démarrer dans la barre de tâche"), &f_iir::m_tb_Click);
+    m_tb->setCheckable(true);
+    m_tb->setChecked(false);
+
+    m_interro = menuBar()->addMenu(QStringLiteral("&?"));
+    m_aide = action(m_interro, QStringLiteral("Aide..."), &f_iir::m_aide_Click);
+    m_apropos = action(m_interro, QStringLiteral("&A propos..."), &f_iir::m_apropos_Click);
+
+    // The tray's pop-up menu; never part of the menu bar.
+    mPopupSys = new QMenu(QStringLiteral("&SysTRay"), this);
+    mPopNew = action(mPopupSys, QStringLiteral("&Nouvelle"), &f_iir::Command1_Click);
+    mPopRestore = action(mPopupSys, QStringLiteral("&Restaurer"), &f_iir::restaurer_fenetre);
+    mPopExit = action(mPopupSys, QStringLiteral(" &Quitter"), &f_iir::mPopExit_Click);
+}
+
+void f_iir::Form_Load()
+{
+    m_session.slotTable.clear();
+    m_session.flags = Flags{};
+    lire_zone_travail();
+    // The window starts minimised, which keeps it off the screen until restored.
+    addTrayIcon();
+    setUpGrid();
+    m_session.file.setFolder(preparer_dossier());
+    m_session.file.charger_notes(m_session.table);
+    m_session.table.setRow(1);
+    selectRow(1);
+    m_loaded = true;
+    if (startInTray()) {
+        m_tb->setChecked(true);
+        if (!trayAvailable())
+            showMinimized();  // no notification area to come back from: stay on the taskbar
+    } else {
+        restaurer_fenetre();
+    }
+}
+
+void f_iir::setUpGrid()
+{
+    m_session.table.setUp();
+    const int widths[Col::Count] = {1, 6400, 1800, 1, 1};
+    for (int c = 0; c < Col::Count; ++c) {
+        gri->setColumnWidth(c, twips::px(widths[c]));
+        gri->setColumnHidden(c, widths[c] <= 1);
+    }
+}
+
+void f_iir::selectRow(int row)
+{
+    if (row < 1 || row >= m_session.table.Rows())
+        return;
+    const QModelIndex index = m_model->index(row - 1, Col::Text);
+    gri->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+f_test *f_iir::fenetre(int slot) const
+{
+    return slot >= 1 && slot <= SlotTable::kMax ? m_windows[slot].data() : nullptr;
+}
+
+void f_iir::m_quitter_Click()
+{
+    m_session.flags.quitting = true;
+    close();
+}
+
+void f_iir::mPopExit_Click()
+{
+    if (m_session.flags.autosave)
+        m_session.ecrire_notes();
+    m_quitter_Click();
+}
+
+void f_iir::closeEvent(QCloseEvent *event)
+{
+    if (!m_session.flags.quitting) {
+        // The close box never ends the program: it sends the window to the tray.
+        event->ignore();
+        m_tache_Click();
+        return;
+    }
+    Flags &flags = m_session.flags;
+    if (flags.autosave)
+        m_session.ecrire_notes();
+    flags.autosave = false;
+    for (int d = m_session.table.Rows() - 1; d >= 1; --d) {
+        const QString &c = m_session.table.TextMatrix(d, Col::Slot);
+        if (!c.isEmpty() && c != QLatin1String("-1"))
+            closeNoteWindow(c.toInt());
+    }
+    flags.autosave = true;
+    event->accept();
+    removeTrayIcon();
+    emit quitRequested();
+}
+
+void f_iir::closeNoteWindow(int slot)
+{
+    if (f_test *w = fenetre(slot))
+        w->close();
+}
+
+// The session ends (logout, shutdown): nothing typed may be lost. Each note window
+// closes through its own handler, which writes the file while autosave is on.
+void f_iir::sessionEnding()
+{
+    if (m_session.flags.textChanged)
+        m_session.ecrire_notes();
+    for (int s = 1; s <= SlotTable::kMax; ++s)
+        if (m_session.slotTable.inUse(s))
+            closeNoteWindow(s);
+}

@@ -1,0 +1,43 @@
+#include "msgbox.h"
+
+#include <QAbstractButton>
+
+namespace {
+QMessageBox::StandardButton nextAnswer = QMessageBox::NoButton;
+
+QMessageBox::StandardButton run(QMessageBox &box)
+{
+    if (nextAnswer != QMessageBox::NoButton) {
+        const auto answer = nextAnswer;
+        nextAnswer = QMessageBox::NoButton;
+        return answer;
+    }
+    box.exec();
+    return box.standardButton(box.clickedButton());
+}
+}  // namespace
+
+namespace MsgBox {
+
+void setNextAnswer(QMessageBox::StandardButton answer)
+{
+    nextAnswer = answer;
+}
+
+QMessageBox::StandardButton question(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Rappelix"), text,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Oui"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("&Non"));
+    return run(box);
+}
+
+void information(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
+    run(box);
+}
+
+}  // namespace MsgBox

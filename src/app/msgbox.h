@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QMessageBox>
+
+// Message boxes of the program; a test can answer the next one in advance.
+namespace MsgBox {
+
+// The next box returns this answer at once instead of waiting for the user.
+void setNextAnswer(QMessageBox::StandardButton answer);
+
+QMessageBox::StandardButton question(QWidget *parent, const QString &text);  // Oui / Non, title "Rappelix"
+void information(QWidget *parent, const QString &title, const QString &text);
+
+}  // namespace MsgBox

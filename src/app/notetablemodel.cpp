@@ -1,0 +1,89 @@
+#include "notetablemodel.h"
+
+NoteTableModel::NoteTableModel(NoteTable &table, QObject *parent)
+    : QAbstractTableModel(parent), m_table(table)
+{
+    m_table.setObserver(this);
+}
+
+NoteTableModel::~NoteTableModel()
+{
+    if (m_table.observer() == this)
+        m_table.setObserver(nullptr);
+}
+
+int NoteTableModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_table.Rows() - 1;
+}
+
+int NoteTableModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : Col::Count;
+}
+
+QVariant NoteTableModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    if (role == Qt::DisplayRole) {
+        QString text = m_table.TextMatrix(index.row() + 1, index.column());
+        // One line per row in the list: the breaks of a note show as blanks.
+        if (text.contains(u'\n') || text.contains(u'\r')) {
+            text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+            text.replace(u'\r', u' ').replace(u'\n', u' ');
+        }
+        return text;
+    }
+    if (role == Qt::ToolTipRole && index.column() == Col::Text)
+        return m_table.TextMatrix(index.row() + 1, Col::Text);
+    if (role == Qt::TextAlignmentRole)
+        return int(Qt::AlignLeft | Qt::AlignVCenter);
+    return {};
+}
+
+QVariant NoteTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && section >= 0 && section < Col::Count) {
+        if (role == Qt::DisplayRole)
+            return m_table.TextMatrix(0, section);
+        if (role == Qt::TextAlignmentRole)
+            return int(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+void NoteTableModel::cellChanged(int row, int col)
+{
+    if (row == 0) {
+        emit headerDataChanged(Qt::Horizontal, col, col);
+        return;
+    }
+    const QModelIndex i = index(row - 1, col);
+    emit dataChanged(i, i, {Qt::DisplayRole, Qt::ToolTipRole});
+}
+
+void NoteTableModel::rowAboutToBeAppended(int row)
+{
+    beginInsertRows({}, row - 1, row - 1);
+}
+
+void NoteTableModel::rowAppended(int)
+{
+    endInsertRows();
+}
+
+void NoteTableModel::rowAboutToBeRemoved(int row)
+{
+    beginRemoveRows({}, row - 1, row - 1);
+}
+
+void NoteTableModel::rowRemoved(int)
+{
+    endRemoveRows();
+}
+
+void NoteTableModel::currentRowMoved(int row)
+{
+    emit tableRowMoved(row);
+}

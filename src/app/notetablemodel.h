@@ -1,0 +1,31 @@
+#pragma once
+
+#include "store/notetable.h"
+
+#include <QAbstractTableModel>
+
+// The note table as the list's model: data rows only, the header row as column titles.
+class NoteTableModel : public QAbstractTableModel, private NoteTableObserver {
+    Q_OBJECT
+public:
+    explicit NoteTableModel(NoteTable &table, QObject *parent = nullptr);
+    ~NoteTableModel() override;
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+signals:
+    void tableRowMoved(int row);  // the table's current row changed, 1-based
+
+private:
+    void cellChanged(int row, int col) override;
+    void rowAboutToBeAppended(int row) override;
+    void rowAppended(int row) override;
+    void rowAboutToBeRemoved(int row) override;
+    void rowRemoved(int row) override;
+    void currentRowMoved(int row) override;
+
+    NoteTable &m_table;
+};

@@ -1,0 +1,27 @@
+#include "slottable.h"
+
+void SlotTable::clear()
+{
+    m_inUse.fill(0);
+    m_last = 0;
+}
+
+int SlotTable::lowestFree() const
+{
+    for (int s = 1; s <= kMax; ++s)
+        if (m_inUse[s] == 0)
+            return s;
+    return 0;
+}
+
+void SlotTable::take(int slot)
+{
+    m_last = qint16(slot);
+    m_inUse[slot] = qint16(slot);
+}
+
+void SlotTable::release(int slot)
+{
+    if (slot >= 1 && slot <= kMax)
+        m_inUse[slot] = 0;
+}

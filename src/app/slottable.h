@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QtGlobal>
+#include <array>
+
+// Window slots 1..100 of the open note windows: which are in use, and the last one given out.
+class SlotTable {
+public:
+    static constexpr int kMax = 100;
+
+    void clear();
+    int lowestFree() const;  // 0 when every slot is in use
+    void take(int slot);
+    void release(int slot);
+    bool inUse(int slot) const { return slot >= 1 && slot <= kMax && m_inUse[slot] != 0; }
+    int lastOpened() const { return m_last; }
+
+private:
+    std::array<qint16, kMax + 1> m_inUse{};
+    qint16 m_last = 0;
+};

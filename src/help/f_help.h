@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QWidget>
+
+class QPlainTextEdit;
+class QPushButton;
+
+// The help window: a fixed text, loaded anew each time it opens.
+class f_help : public QWidget {
+    Q_OBJECT
+public:
+    f_help();
+
+    QPlainTextEdit *Text1 = nullptr;
+    QPushButton *Command1 = nullptr;
+};

@@ -1,0 +1,245 @@
+#include "f_test.h"
+
+#include "alert/alerttext.h"
+#include "app/clock.h"
+#include "app/session.h"
+#include "app/twips.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShortcut>
+
+namespace {
+
+QLabel *smallLabel(const QString &text, QWidget *parent, const QRect &geometry)
+{
+    auto *label = new QLabel(text, parent);
+    label->setGeometry(geometry);
+    twips::setBackground(label, twips::kLightYellow);
+    return label;
+}
+
+QComboBox *list(QWidget *parent, const QRect &geometry)
+{
+    auto *combo = new QComboBox(parent);  // not editable: the user can only pick an entry
+    combo->setGeometry(geometry);
+    return combo;
+}
+
+void selectText(QComboBox *combo, const QString &text)
+{
+    const int i = combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (i >= 0)
+        combo->setCurrentIndex(i);
+}
+
+}  // namespace
+
+f_test::f_test(Session &session, const Clock &clock) : QWidget(nullptr), m_session(session), m_clock(clock)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Note"));
+    setFixedSize(twips::size(4905, 1305));
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    twips::setBackground(this, twips::kLightYellow);
+
+    Command1 = new QPushButton(QStringLiteral("M'alerter"), this);
+    Command1->setGeometry(twips::rect(120, 30, 1335, 300));
+    Label1 = new QLabel(this);
+    Label1->setGeometry(twips::rect(1550, 60, 1800, 255));
+    Label1->setAlignment(Qt::AlignCenter);
+    Label1->setPalette(QApplication::palette(Label1));  // the system's own label colours
+    Label1->setAutoFillBackground(true);
+    Command2 = new QPushButton(QStringLiteral("Pas d'alerte"), this);
+    Command2->setGeometry(twips::rect(3400, 30, 1335, 300));
+
+    Text2 = new QPlainTextEdit(this);
+    Text2->setGeometry(twips::rect(0, 480, 4875, 800));
+    Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QFont verdana(QStringLiteral("Verdana"));
+    verdana.setPointSizeF(8.25);
+    Text2->setFont(verdana);
+    twips::setBackground(Text2, twips::kLightYellow);
+    Text2->installEventFilter(this);
+
+    Frame1 = new QFrame(this);
+    Frame1->setGeometry(twips::rect(0, 400, 4845, 885));
+    twips::setBackground(Frame1, twips::kLightYellow);
+    Label2 = smallLabel(QStringLiteral("Le"), Frame1, twips::rect(200, 405, 255, 255));
+    Combo1 = list(Frame1, twips::rect(480, 360, 1815, 315));
+    Label3 = smallLabel(QStringLiteral("à"), Frame1, twips::rect(2325, 405, 255, 255));
+    Combo2 = list(Frame1, twips::rect(2520, 360, 615, 315));
+    Label4 = smallLabel(QStringLiteral("H"), Frame1, twips::rect(3195, 405, 255, 255));
+    Combo3 = list(Frame1, twips::rect(3375, 360, 615, 315));
+    Command3 = new QPushButton(QStringLiteral("Ok"), Frame1);
+    Command3->setGeometry(twips::rect(4080, 360, 500, 300));
+    Frame1->raise();
+    Frame1->hide();
+
+    setTabOrder(Text2, Command1);
+    setTabOrder(Command1, Command2);
+    setTabOrder(Command2, Combo1);
+    setTabOrder(Combo1, Combo2);
+    setTabOrder(Combo2, Combo3);
+    setTabOrder(Combo3, Command3);
+    setFocusProxy(Text2);
+
+    // "Ok" is the default button while the editor is shown: Enter presses it.
+    m_return = new QShortcut(QKeySequence(Qt::Key_Return), this);
+    m_enter = new QShortcut(QKeySequence(Qt::Key_Enter), this);
+    for (QShortcut *s : {m_return, m_enter}) {
+        s->setEnabled(false);
+        connect(s, &QShortcut::activated, this, &f_test::Command3_Click);
+    }
+
+    connect(Command1, &QPushButton::clicked, this, &f_test::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &f_test::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &f_test::Command3_Click);
+    connect(Text2, &QPlainTextEdit::textChanged, this, &f_test::Text2_Change);
+
+    Form_Load();
+}
+
+void f_test::Form_Load()
+{
+    Combo1->addItems(alert::dayEntries(m_clock.now().date()));
+    Combo2->addItems(alert::hourEntries());
+    Combo3->addItems(alert::minuteEntries());
+    for (QComboBox *c : {Combo1, Combo2, Combo3})
+        c->setCurrentIndex(-1);
+}
+
+QString f_test::toBox(const QString &cell)
+{
+    QString box = cell;
+    box.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    box.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return box;
+}
+
+QString f_test::toCell(const QString &box)
+{
+    QString cell = box;
+    cell.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    cell.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    cell.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    cell.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    cell.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return cell;
+}
+
+void f_test::init()
+{
+    const QString stamp = QStringLiteral("Le ") + m_clock.now().toString(QStringLiteral("dd/MM 'à' HH:mm"));
+    setWindowTitle(stamp);
+    m_session.table.setTextMatrix(f_pos, Col::Stamp, stamp);
+    Combo1->setCurrentIndex(0);
+    Combo2->setCurrentIndex(alert::presetHourIndex(m_clock.now().time().hour()));
+    Combo3->setCurrentIndex(0);
+}
+
+void f_test::reinit()
+{
+    const NoteTable &t = m_session.table;
+    setWindowTitle(t.TextMatrix(f_pos, Col::Stamp));
+    const QString text = toBox(t.TextMatrix(f_pos, Col::Text));
+    if (!(text.isEmpty() && Text2->document()->isEmpty()))
+        Text2->setPlainText(text);
+    Text2->moveCursor(QTextCursor::End);
+    const QString alertText = t.TextMatrix(f_pos, Col::Alert);
+    Label1->setText(alertText);
+    for (QComboBox *c : {Combo1, Combo2, Combo3})
+        c->setCurrentIndex(0);
+    if (alertText.trimmed().isEmpty())
+        return;
+    if (const auto parts = alert::split(alertText)) {
+        selectText(Combo1, parts->day);
+        selectText(Combo2, parts->hour);
+        selectText(Combo3, parts->minutes);
+    }
+}
+
+void f_test::en_rouge()
+{
+    m_red = true;
+    for (QWidget *w : std::initializer_list<QWidget *>{this, Frame1, Text2, Label2, Label3, Label4})
+        twips::setBackground(w, twips::kRed);
+}
+
+void f_test::Text2_Change()
+{
+    m_session.table.setTextMatrix(f_pos, Col::Text, toCell(Text2->toPlainText()));
+    m_session.flags.textChanged = true;
+}
+
+void f_test::Text2_LostFocus()
+{
+    if (m_session.flags.autosave)
+        m_session.ecrire_notes();
+}
+
+bool f_test::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Text2 && event->type() == QEvent::FocusOut && !m_closed) {
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::PopupFocusReason)
+            Text2_LostFocus();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void f_test::showEditor(bool shown)
+{
+    Frame1->setVisible(shown);
+    Command1->setEnabled(!shown);
+    Command3->setDefault(shown);
+    m_return->setEnabled(shown);
+    m_enter->setEnabled(shown);
+}
+
+void f_test::Command1_Click()
+{
+    showEditor(true);
+    Combo1->setFocus();
+}
+
+void f_test::Command3_Click()
+{
+    const QString text = alert::compose(Combo1->currentText(), Combo2->currentText(), Combo3->currentText());
+    showEditor(false);
+    Label1->setText(text);
+    m_session.table.setTextMatrix(f_pos, Col::Alert, text);
+    m_session.table.setTextMatrix(f_pos, Col::Alerted, QString());
+    if (m_session.flags.autosave)
+        m_session.ecrire_notes();
+}
+
+void f_test::Command2_Click()
+{
+    Label1->clear();
+    m_session.table.setTextMatrix(f_pos, Col::Alert, QString());
+    m_session.table.setTextMatrix(f_pos, Col::Alerted, QString());
+    showEditor(false);
+    if (m_session.flags.autosave)
+        m_session.ecrire_notes();
+}
+
+void f_test::closeEvent(QCloseEvent *event)
+{
+    if (m_closed) {
+        event->accept();
+        return;
+    }
+    m_closed = true;
+    if (m_session.flags.autosave)
+        m_session.ecrire_notes();
+    m_session.table.setTextMatrix(f_pos, Col::Slot, QString());
+    m_session.slotTable.release(f_monindice);
+    event->accept();
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+class NoteTable;
+
+// Program-wide switches shared by the main window and the note windows.
+struct Flags {
+    bool autosave = true;      // note-window actions may write the notes file
+    bool textChanged = false;  // a note's text changed since the last write
+    bool quitting = false;     // a quit command has begun
+};
+
+// The notes file "planifs.txt" of the data folder: loaded once, rewritten whole.
+class NotesFile {
+public:
+    explicit NotesFile(const QString &folder = QString()) : m_folder(folder) {}
+
+    void setFolder(const QString &folder) { m_folder = folder; }
+    const QString &folder() const { return m_folder; }
+    QString path() const;
+
+    // Loads the file into a table freshly set up; returns the records loaded.
+    // A file that the next write would not reproduce is first copied aside.
+    int charger_notes(NoteTable &table);
+
+    // Replaces the file by the whole table, atomically: on failure the old file stays
+    // as it was and the text-changed flag is set again, so that a later tick retries.
+    bool ecrire_notes(const NoteTable &table, Flags &flags);
+
+    int writeCount() const { return m_writes; }
+    const QString &keptCopy() const { return m_copy; }
+
+    static QString fileName() { return QStringLiteral("planifs.txt"); }
+
+private:
+    bool keepCopy();
+
+    QString m_folder;
+    bool m_copyPending = false;
+    QString m_copy;
+    int m_writes = 0;
+};

@@ -1,0 +1,65 @@
+#include "testutil.h"
+
+#include "store/cp1252.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QtTest>
+
+TempDataHome::TempDataHome()
+{
+    qputenv("XDG_DATA_HOME", m_dir.path().toLocal8Bit());
+}
+
+namespace testutil {
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return f.readAll();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+QByteArray cp1252(const QString &text)
+{
+    return cp1252::encode(text);
+}
+
+void fill(NoteTable &table, const QList<QStringList> &rows)
+{
+    for (int i = 0; i < rows.size(); ++i) {
+        if (i > 0)
+            table.AddItem();
+        for (int c = 0; c < Col::Count; ++c)
+            table.setTextMatrix(i + 1, c, rows[i].value(c));
+    }
+}
+
+QList<QStringList> rowsOf(const NoteTable &table)
+{
+    QList<QStringList> rows;
+    for (int r = 1; r < table.Rows(); ++r) {
+        QStringList row;
+        for (int c = 0; c < Col::Count; ++c)
+            row << table.TextMatrix(r, c);
+        rows << row;
+    }
+    return rows;
+}
+
+void useFrenchLocale()
+{
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+}
+
+}  // namespace testutil
