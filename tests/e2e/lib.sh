@@ -1,0 +1,88 @@
+# Shared helpers for the end-to-end tests: the real program on a private X display.
+# Source it from a test script; it sets up a display, a data home and clean-up on exit.
+# Variables: E2E_DISPLAY_SIZE (default 1280x1024x24), E2E_OUT (folder for screenshots,
+# default the current folder), E2E_TRAY=1 to start trayer as the notification area.
+set -euo pipefail
+
+e2e_fail() { echo "FAIL: $*" >&2; exit 1; }
+e2e_log() { echo "-- $*"; }
+
+E2E_OUT=${E2E_OUT:-$PWD}
+mkdir -p "$E2E_OUT"
+E2E_TMP=$(mktemp -d)
+export XDG_DATA_HOME="$E2E_TMP/data"
+export XDG_RUNTIME_DIR="$E2E_TMP/runtime"
+export HOME="$E2E_TMP/home"
+mkdir -p "$XDG_DATA_HOME/rapix" "$XDG_RUNTIME_DIR" "$HOME"
+chmod 700 "$XDG_RUNTIME_DIR"
+export LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8
+export QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY SESSION_MANAGER
+E2E_DATA="$XDG_DATA_HOME/rapix"
+E2E_PIDS=()
+
+e2e_cleanup() {
+  for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+  sleep 0.2
+  for pid in "${E2E_PIDS[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
+  rm -rf "$E2E_TMP"
+}
+trap e2e_cleanup EXIT
+
+# Starts Xvfb on a free display number and, with E2E_TRAY=1, trayer as the notification area.
+e2e_start_display() {
+  local n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
+  done
+  Xvfb ":$n" -screen 0 "${E2E_DISPLAY_SIZE:-1280x1024x24}" -nolisten tcp >/dev/null 2>&1 &
+  E2E_PIDS+=($!)
+  export DISPLAY=":$n"
+  for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+  xdpyinfo >/dev/null 2>&1 || e2e_fail "Xvfb did not start"
+  if [ "${E2E_TRAY:-0}" = 1 ]; then
+    trayer --edge bottom --align right --widthtype pixel --width 120 --heighttype pixel --height 30 \
+      --SetDockType true --transparent false >/dev/null 2>&1 &
+    E2E_PIDS+=($!)
+    for _ in $(seq 100); do xdotool search --class trayer >/dev/null 2>&1 && break; sleep 0.05; done
+  fi
+}
+
+# Starts the program (path in $1, further arguments passed on) and records its pid in E2E_APP.
+e2e_start_app() {
+  local bin=$1; shift
+  "$bin" "$@" >"$E2E_TMP/app.log" 2>&1 &
+  E2E_APP=$!
+  E2E_PIDS+=($E2E_APP)
+}
+
+# Waits (up to $2 seconds, default 10) for a visible window whose title matches $1; prints its id.
+e2e_wait_window() {
+  local name=$1 timeout=${2:-10} id
+  local end=$((SECONDS + timeout))
+  while [ $SECONDS -le $end ]; do
+    id=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -n1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+# Waits for the program to end (up to $1 seconds, default 10); fails if it does not.
+e2e_wait_exit() {
+  local timeout=${1:-10}
+  local end=$((SECONDS + timeout))
+  while [ $SECONDS -le $end ]; do
+    kill -0 "$E2E_APP" 2>/dev/null || { wait "$E2E_APP" 2>/dev/null || true; return 0; }
+    sleep 0.1
+  done
+  e2e_fail "the program did not end"
+}
+
+# Saves a screenshot of the whole screen as $E2E_OUT/$1.png.
+e2e_screenshot() {
+  import -window root "$E2E_OUT/$1.png"
+}
+
+# The bytes of a file as hex, for exact comparisons in shell.
+e2e_hex() { od -An -tx1 -v "$1" | tr -d ' \n'; }
