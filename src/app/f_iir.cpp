@@ -168,7 +168,8 @@ void f_iir::selectRow(int row)
 
 f_test *f_iir::fenetre(int slot) const
 {
-    return slot >= 1 && slot <= SlotTable::kMax ? m_windows[slot].data() : nullptr;
+    // A freed slot may still hold its closing window until it is deleted: never hand that out.
+    return m_session.slotTable.inUse(slot) ? m_windows[slot].data() : nullptr;
 }
 
 void f_iir::m_quitter_Click()

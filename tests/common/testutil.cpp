@@ -57,6 +57,14 @@ QList<QStringList> rowsOf(const NoteTable &table)
     return rows;
 }
 
+QByteArray notesFile(int n)
+{
+    QByteArray bytes;
+    for (int i = 1; i <= n; ++i)
+        bytes += "\"Le 01/12 \xe0 10:00\",\"note " + QByteArray::number(i) + "\",\"\",\"\"\r\n";
+    return bytes;
+}
+
 void useFrenchLocale()
 {
     QLocale::setDefault(QLocale(QLocale::French, QLocale::France));

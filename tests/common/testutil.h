@@ -42,6 +42,8 @@ QByteArray cp1252(const QString &text);
 // A table holding these rows of five cells (columns 0..4), placeholder-free.
 void fill(NoteTable &table, const QList<QStringList> &rows);
 QList<QStringList> rowsOf(const NoteTable &table);
+// A notes file of n notes "note 1" .. "note n", created Le 01/12 à 10:00.
+QByteArray notesFile(int n);
 // French regional settings for the whole test program.
 void useFrenchLocale();
 }  // namespace testutil
