@@ -31,6 +31,16 @@ QComboBox *list(QWidget *parent, const QRect &geometry)
     return combo;
 }
 
+// The summary line, the buttons and the lists keep the system's own colours, even when the
+// window around them turns red.
+void keepSystemColours(QWidget *widget)
+{
+    QPalette system = QApplication::palette(widget);
+    for (auto role : {QPalette::Window, QPalette::WindowText, QPalette::Button, QPalette::Base})
+        system.setColor(role, system.color(role));
+    widget->setPalette(system);
+}
+
 void selectText(QComboBox *combo, const QString &text)
 {
     const int i = combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
@@ -53,7 +63,7 @@ f_test::f_test(Session &session, const Clock &clock) : QWidget(nullptr), m_sessi
     Label1 = new QLabel(this);
     Label1->setGeometry(twips::rect(1550, 60, 1800, 255));
     Label1->setAlignment(Qt::AlignCenter);
-    Label1->setPalette(QApplication::palette(Label1));  // the system's own label colours
+    keepSystemColours(Label1);
     Label1->setAutoFillBackground(true);
     Command2 = new QPushButton(QStringLiteral("Pas d'alerte"), this);
     Command2->setGeometry(twips::rect(3400, 30, 1335, 300));
@@ -81,6 +91,8 @@ f_test::f_test(Session &session, const Clock &clock) : QWidget(nullptr), m_sessi
     Command3->setGeometry(twips::rect(4080, 360, 500, 300));
     Frame1->raise();
     Frame1->hide();
+    for (QWidget *w : std::initializer_list<QWidget *>{Command1, Command2, Command3, Combo1, Combo2, Combo3})
+        keepSystemColours(w);
 
     setTabOrder(Text2, Command1);
     setTabOrder(Command1, Command2);
