@@ -1,4 +1,5 @@
 #include "app/f_iir.h"
+#include "tray/appicon.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -9,6 +10,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Rappelix"));
+    QApplication::setWindowIcon(applicationIcon());
     QApplication::setQuitOnLastWindowClosed(false);
 
     // The program speaks French; without any regional settings, French ones serve.
