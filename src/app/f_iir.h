@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <array>
+#include <optional>
 
 class NoteTableModel;
 class QAction;
@@ -61,6 +62,8 @@ public:
     void m_tb_Click();
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
     QString prefPath() const;
+    // Tests decide whether a notification area is there; otherwise the desktop tells.
+    void setTrayAvailable(bool available) { m_trayAvailable = available; }
 
     // The session ends (logout, shutdown, a termination signal): save what was typed.
     void sessionEnding();
@@ -116,6 +119,7 @@ private:
     void removeTrayIcon();
     bool trayAvailable() const;
     bool startInTray() const;
+    std::optional<bool> m_trayAvailable;
 
     // Alert timer (alert/).
     void armTimer1();

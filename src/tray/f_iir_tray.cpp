@@ -1,11 +1,40 @@
 // The tray icon, hiding to it and coming back from it, and the start-in-tray preference.
 #include "app/f_iir.h"
 
+#include <QCursor>
 #include <QEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QSaveFile>
 #include <QScreen>
+
+namespace {
+
+// The record "1" as the notes file would hold it; its presence alone is the preference.
+const QByteArray kPrefRecord = QByteArrayLiteral("\"1\"\r\n");
+
+// Rounds down, also for a window larger than the screen.
+int halfDown(int n)
+{
+    return n >= 0 ? n / 2 : -((1 - n) / 2);
+}
+
+// All or nothing: a half-written file would still turn the preference on.
+bool writePref(const QString &path)
+{
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    return file.open(QIODevice::WriteOnly) && file.write(kPrefRecord) == kPrefRecord.size() && file.commit();
+}
+
+bool removePref(const QString &path)
+{
+    return !QFileInfo::exists(path) || QFile::remove(path);
+}
+
+} // namespace
 
 QString f_iir::prefPath() const
 {
@@ -14,12 +43,12 @@ QString f_iir::prefPath() const
 
 bool f_iir::trayAvailable() const
 {
-    return QSystemTrayIcon::isSystemTrayAvailable();
+    return m_trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable());
 }
 
 bool f_iir::startInTray() const
 {
-    return QFile::exists(prefPath());
+    return QFileInfo::exists(prefPath());
 }
 
 void f_iir::addTrayIcon()
@@ -44,7 +73,11 @@ void f_iir::trayActivated(QSystemTrayIcon::ActivationReason reason)
         restaurer_fenetre();
         break;
     case QSystemTrayIcon::Context:
-        activateWindow();
+        // Activating a hidden window would map it on some desktops: only a shown one comes forward.
+        if (isVisible()) {
+            raise();
+            activateWindow();
+        }
         mPopupSys->popup(QCursor::pos());
         break;
     default:
@@ -54,46 +87,37 @@ void f_iir::trayActivated(QSystemTrayIcon::ActivationReason reason)
 
 void f_iir::restaurer_fenetre()
 {
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    raise();
-    activateWindow();
+    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
     show();
+    // The whole screen, not the work area; the frame counts, as the window's outer size.
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect s = screen->geometry();
-        const QRect f = frameGeometry();
-        move(s.left() + (s.width() - f.width()) / 2, s.top() + (s.height() - f.height()) / 2);
+        const QSize f = frameGeometry().size();
+        move(s.left() + halfDown(s.width() - f.width()), s.top() + halfDown(s.height() - f.height()));
     }
+    raise();
+    activateWindow();
 }
 
 void f_iir::m_tache_Click()
 {
     setWindowState(windowState() | Qt::WindowMinimized);
-    if (!isVisible() || trayAvailable())
-        hide();
 }
 
+// Minimised by any means, the window leaves the screen and the taskbar for the tray; with no
+// notification area to come back from, it stays on the taskbar like any other window.
 void f_iir::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized)
-        && trayAvailable())
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && trayAvailable())
         hide();
 }
 
 void f_iir::m_tb_Click()
 {
-    const QString path = prefPath();
-    if (m_tb->isChecked()) {
-        // The action toggled itself; put the mark back until the file says otherwise.
-        m_tb->setChecked(false);
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write("\"1\"\r\n") == 5) {
-            file.close();
-            m_tb->setChecked(true);
-        }
-    } else {
-        m_tb->setChecked(true);
-        if (!QFile::exists(path) || QFile::remove(path))
-            m_tb->setChecked(false);
-    }
+    // The entry is checkable: Qt has already moved the mark to the state asked for. It stays
+    // there only if the file could follow.
+    const bool wanted = m_tb->isChecked();
+    const bool done = wanted ? writePref(prefPath()) : removePref(prefPath());
+    m_tb->setChecked(done ? wanted : !wanted);
 }
