@@ -1,5 +1,7 @@
 #include "app/f_iir.h"
+#include "store/datafolder.h"
 #include "tray/appicon.h"
+#include "tray/singlecopy.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -21,8 +23,14 @@ int main(int argc, char *argv[])
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
 
+    // Before anything is read: a copy already running on this data folder only comes forward.
+    SingleCopy single(preparer_dossier());
+    if (!single.start())
+        return 0;
+
     SystemClock clock;
     f_iir window(clock);
+    QObject::connect(&single, &SingleCopy::restoreRequested, &window, &f_iir::restaurer_fenetre);
     QObject::connect(&window, &f_iir::quitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     window.Form_Load();
     return app.exec();

@@ -1,15 +1,20 @@
-// The tray: the application icon, the icon's clicks, hiding and restoring the main window, and the
-// start-in-tray preference.
+// The tray: the application icon, the icon's clicks, hiding and restoring the main window, the
+// start-in-tray preference, and the one running copy per data folder.
 #include "app/f_iir.h"
 #include "testutil.h"
 #include "tray/appicon.h"
+#include "tray/singlecopy.h"
 
 #include <QAction>
 #include <QCursor>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QImageReader>
+#include <QLockFile>
 #include <QMenu>
+#include <QProcess>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QtTest>
 
 using testutil::readFile;
@@ -43,6 +48,31 @@ struct Started {
     MockClock clock;
     f_iir w{clock};
 };
+
+// A process number that no process has any more.
+qint64 deadPid()
+{
+    QProcess p;
+    p.start(QStringLiteral("true"), {});
+    if (!p.waitForStarted())
+        return 0;
+    const qint64 pid = p.processId();
+    p.waitForFinished();
+    return pid;
+}
+
+// The lock a run killed in the middle leaves behind: a real lock file naming a dead process.
+void leaveCrashedLock(const QString &lockPath)
+{
+    QLockFile probe(lockPath + QStringLiteral(".probe"));
+    QVERIFY(probe.tryLock(0));
+    QList<QByteArray> lines = readFile(probe.fileName()).split('\n');
+    probe.unlock();
+    const qint64 pid = deadPid();
+    QVERIFY(pid > 0);
+    lines[0] = QByteArray::number(pid);
+    writeFile(lockPath, lines.join('\n'));
+}
 } // namespace
 
 class TestTray : public QObject {
@@ -66,6 +96,11 @@ private slots:
     void preferenceClicks();
     void preferenceFailureKeepsMark_data();
     void preferenceFailureKeepsMark();
+    void singleCopy();
+    void singleCopyTakesOverCrashedRun_data();
+    void singleCopyTakesOverCrashedRun();
+    void singleCopySilentHolderKeepsFolder();
+    void singleCopyWithoutLockableFolder();
 };
 
 void TestTray::initTestCase()
@@ -356,6 +391,86 @@ void TestTray::preferenceFailureKeepsMark()
     QCOMPARE(w.m_tb->isChecked(), checkedBefore);
     QCOMPARE(QFileInfo(pref).isDir(), checkedBefore);
     QVERIFY(!QFileInfo(pref).isFile());
+}
+
+void TestTray::singleCopy()
+{
+    TempDataHome home;
+    QDir().mkpath(home.folder());
+    auto first = std::make_unique<SingleCopy>(home.folder());
+    QSignalSpy asked(first.get(), &SingleCopy::restoreRequested);
+    QVERIFY(first->start());
+    QVERIFY(QFile::exists(first->lockPath()));
+    QCOMPARE(QFileInfo(first->lockPath()).dir(), QDir(home.folder()));
+
+    SingleCopy second(home.folder());
+    QSignalSpy secondAsked(&second, &SingleCopy::restoreRequested);
+    QVERIFY(!second.start());
+    QTRY_COMPARE(asked.count(), 1);
+    SingleCopy third(home.folder());
+    QVERIFY(!third.start());
+    QTRY_COMPARE(asked.count(), 2);
+    QCOMPARE(secondAsked.count(), 0);
+
+    // Another data folder is another program's business.
+    TempDataHome other;
+    QDir().mkpath(other.folder());
+    SingleCopy elsewhere(other.folder());
+    QVERIFY(elsewhere.start());
+
+    // The first copy's end frees the folder.
+    first.reset();
+    QVERIFY(!QFile::exists(second.lockPath()));
+    SingleCopy next(home.folder());
+    QVERIFY(next.start());
+}
+
+void TestTray::singleCopyTakesOverCrashedRun_data()
+{
+    QTest::addColumn<bool>("socketLeft");
+    QTest::addRow("lock left") << false;
+    QTest::addRow("lock and socket left") << true;
+}
+
+void TestTray::singleCopyTakesOverCrashedRun()
+{
+    QFETCH(bool, socketLeft);
+    TempDataHome home;
+    QDir().mkpath(home.folder());
+    SingleCopy copy(home.folder());
+    leaveCrashedLock(copy.lockPath());
+    const QString socketPath = QDir(QDir::tempPath()).filePath(SingleCopy::serverName(home.folder()));
+    if (socketLeft)
+        writeFile(socketPath, "");
+    QVERIFY(copy.start());
+
+    // It is the running copy now, and answers.
+    QSignalSpy asked(&copy, &SingleCopy::restoreRequested);
+    SingleCopy later(home.folder());
+    QVERIFY(!later.start());
+    QTRY_COMPARE(asked.count(), 1);
+}
+
+// A copy that holds the lock but does not answer still owns the folder: no second writer.
+void TestTray::singleCopySilentHolderKeepsFolder()
+{
+    TempDataHome home;
+    QDir().mkpath(home.folder());
+    SingleCopy copy(home.folder());
+    QLockFile holder(copy.lockPath());
+    QVERIFY(holder.tryLock(0));
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!copy.start(std::chrono::milliseconds(300)));
+    QVERIFY(timer.elapsed() >= 300);
+}
+
+// A folder where nothing can be created can hold no notes either: nothing to guard.
+void TestTray::singleCopyWithoutLockableFolder()
+{
+    TempDataHome home;
+    SingleCopy copy(home.folder() + QStringLiteral("absent/"));
+    QVERIFY(copy.start());
 }
 
 QTEST_MAIN(TestTray)
