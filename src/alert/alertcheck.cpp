@@ -1,0 +1,72 @@
+#include "alertcheck.h"
+
+#include "alerttext.h"
+#include "app/session.h"
+
+namespace alert {
+
+namespace {
+constexpr int kMinuteMs = 60000;
+// Far enough past the minute's start that a tick which fires a little early still falls
+// inside the minute it was aimed at.
+constexpr int kAfterStartMs = 1000;
+const QString kPlaceholder = QStringLiteral("-1");
+} // namespace
+
+int slotNumber(const QString &cell)
+{
+    bool ok = false;
+    const int slot = cell.toInt(&ok);
+    // Only the form ouvrir_fenetre writes: no sign, blank or leading zero.
+    if (!ok || slot < 1 || slot > SlotTable::kMax || QString::number(slot) != cell)
+        return 0;
+    return slot;
+}
+
+QList<int> check(Session &session, const QDateTime &now, AlertWindows &windows)
+{
+    if (session.flags.textChanged)
+        session.ecrire_notes();
+
+    const QString today = dayText(now.date());
+    const QString minute = now.time().toString(QStringLiteral("mm"));
+    const QString key = nowKey(now.time());
+    if (!minuteEntries().contains(minute))
+        return {};
+
+    NoteTable &table = session.table;
+    QList<int> due;
+    for (int r = 1; r < table.Rows(); ++r) {
+        if (!isDue(table.TextMatrix(r, Col::Alert), table.TextMatrix(r, Col::Alerted), today, key))
+            continue;
+        const QString slot = table.TextMatrix(r, Col::Slot); // a copy: opening rewrites the cell
+        if (slot.isEmpty()) {
+            // With every slot taken nothing opens; the row is marked all the same.
+            windows.openRed(r);
+        } else if (slot != kPlaceholder) {
+            const int s = slotNumber(slot);
+            if (s == 0)
+                continue; // no window of ours: the row is left as it is
+            windows.turnRed(s);
+        }
+        table.setTextMatrix(r, Col::Alerted, QStringLiteral("1"));
+        due << r;
+    }
+    session.ecrire_notes();
+    return due;
+}
+
+TickPlan planTick(const QDateTime &now, const QDateTime &lastChecked)
+{
+    const QTime time = now.time();
+    const int into = time.second() * 1000 + time.msec();
+    TickPlan plan;
+    // Offsets from UTC are whole minutes, so a local minute starts on a UTC minute too and
+    // the wait below holds across a daylight-saving change.
+    plan.minute = now.addMSecs(-into);
+    plan.check = !lastChecked.isValid() || plan.minute != lastChecked;
+    plan.msToNext = kMinuteMs - into + kAfterStartMs;
+    return plan;
+}
+
+} // namespace alert
