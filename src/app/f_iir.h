@@ -123,6 +123,7 @@ private:
 
     // Alert timer (alert/).
     void armTimer1();
+    QDateTime m_lastTick;  // the minute of the last tick that ran the alert check
 
     const Clock &m_clock;
     Session m_session;
