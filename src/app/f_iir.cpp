@@ -61,6 +61,7 @@ void f_iir::buildWindow()
     gri->setSelectionMode(QAbstractItemView::SingleSelection);
     gri->setEditTriggers(QAbstractItemView::NoEditTriggers);
     gri->setWordWrap(false);
+    gri->setTabKeyNavigation(false);  // Tab leaves the list for the buttons
     gri->verticalHeader()->hide();
     gri->verticalHeader()->setDefaultSectionSize(gri->fontMetrics().height() + 6);
     gri->horizontalHeader()->setHighlightSections(false);

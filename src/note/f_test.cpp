@@ -101,6 +101,7 @@ f_test::f_test(Session &session, const Clock &clock) : QWidget(nullptr), m_sessi
     setTabOrder(Combo2, Combo3);
     setTabOrder(Combo3, Command3);
     setFocusProxy(Text2);
+    Text2->setFocus();  // the text takes the focus whenever the window becomes active
 
     // "Ok" is the default button while the editor is shown: Enter presses it.
     m_return = new QShortcut(QKeySequence(Qt::Key_Return), this);

@@ -1,7 +1,8 @@
 # Shared helpers for the end-to-end tests: the real program on a private X display.
 # Source it from a test script; it sets up a display, a data home and clean-up on exit.
 # Variables: E2E_DISPLAY_SIZE (default 1280x1024x24), E2E_OUT (folder for screenshots,
-# default the current folder), E2E_TRAY=1 to start trayer as the notification area.
+# default the current folder), E2E_TRAY=1 to start trayer as the notification area,
+# E2E_WM=1 to start a window manager (openbox), so windows get title bars and Alt+F4 closes.
 set -euo pipefail
 
 e2e_fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -15,7 +16,6 @@ export XDG_RUNTIME_DIR="$E2E_TMP/runtime"
 export HOME="$E2E_TMP/home"
 mkdir -p "$XDG_DATA_HOME/rapix" "$XDG_RUNTIME_DIR" "$HOME"
 chmod 700 "$XDG_RUNTIME_DIR"
-export LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8
 export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY SESSION_MANAGER
 E2E_DATA="$XDG_DATA_HOME/rapix"
@@ -40,6 +40,11 @@ e2e_start_display() {
   export DISPLAY=":$n"
   for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
   xdpyinfo >/dev/null 2>&1 || e2e_fail "Xvfb did not start"
+  if [ "${E2E_WM:-0}" = 1 ]; then
+    openbox --sm-disable >/dev/null 2>&1 &
+    E2E_PIDS+=($!)
+    for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.05; done
+  fi
   if [ "${E2E_TRAY:-0}" = 1 ]; then
     trayer --edge bottom --align right --widthtype pixel --width 120 --heighttype pixel --height 30 \
       --SetDockType true --transparent false >/dev/null 2>&1 &
@@ -51,14 +56,14 @@ e2e_start_display() {
 # Starts the program (path in $1, further arguments passed on) and records its pid in E2E_APP.
 e2e_start_app() {
   local bin=$1; shift
-  "$bin" "$@" >"$E2E_TMP/app.log" 2>&1 &
+  LANG=fr_FR.UTF-8 "$bin" "$@" >"$E2E_TMP/app.log" 2>&1 &
   E2E_APP=$!
   E2E_PIDS+=($E2E_APP)
 }
 
 # Waits (up to $2 seconds, default 10) for a visible window whose title matches $1; prints its id.
 e2e_wait_window() {
-  local name=$1 timeout=${2:-10} id
+  local name=$1 timeout=${2:-20} id
   local end=$((SECONDS + timeout))
   while [ $SECONDS -le $end ]; do
     id=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -n1 || true)
