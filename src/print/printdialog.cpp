@@ -1,5 +1,6 @@
 #include "printdialog.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTextDocument>
@@ -48,7 +49,12 @@ bool printText(QWidget *parent, const QString &text)
     printer.setDocName(QStringLiteral("Rappelix")); // the job's name in the print queue
     if (!choosePrinter(printer, parent) || !printer.isValid())
         return false;
+    printer.setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
+    // Laid out on the printer's own pages, the text prints as it is: a document that
+    // print() has to paginate itself gets page numbers added.
     QTextDocument holder;
+    holder.documentLayout()->setPaintDevice(&printer);
+    holder.setPageSize(QSizeF(printer.width(), printer.height()));
     holder.setPlainText(text);
     holder.print(&printer);
     return printer.printerState() != QPrinter::Error;
