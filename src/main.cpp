@@ -1,4 +1,5 @@
 #include "app/f_iir.h"
+#include "app/termination.h"
 #include "store/datafolder.h"
 #include "tray/appicon.h"
 #include "tray/singlecopy.h"
@@ -31,7 +32,16 @@ int main(int argc, char *argv[])
     SystemClock clock;
     f_iir window(clock);
     QObject::connect(&single, &SingleCopy::restoreRequested, &window, &f_iir::restaurer_fenetre);
-    QObject::connect(&window, &f_iir::quitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    // exit(), not quit(): quitting would first ask every window to close, and the main
+    // window only minimises when asked; the windows still open go without their handlers.
+    QObject::connect(
+        &window, &f_iir::quitRequested, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    // Ended from outside (logout, shutdown, kill): save what was typed, then go.
+    Termination termination;
+    QObject::connect(&termination, &Termination::requested, &window, [&window] {
+        window.sessionEnding();
+        QCoreApplication::exit(0);
+    });
     window.Form_Load();
     return app.exec();
 }
