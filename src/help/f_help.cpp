@@ -22,8 +22,13 @@ f_help::f_help() : QWidget(nullptr)
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Text1->setTabChangesFocus(true); // Tab moves on to "Ok" rather than typing a tab
+    // The help lines were measured for that font; where it is missing, a sans-serif of about
+    // its width keeps them whole, and the system's own sans-serif comes last.
     QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif); // the nearest sans-serif where that font is missing
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Nimbus Sans")});
+    font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(9.75);
     Text1->setFont(font);
     // The text box keeps the system's own colours; only the window is yellow.
