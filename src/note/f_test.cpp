@@ -63,6 +63,7 @@ f_test::f_test(Session &session, const Clock &clock) : QWidget(nullptr), m_sessi
     Label1 = new QLabel(this);
     Label1->setGeometry(twips::rect(1550, 60, 1800, 255));
     Label1->setAlignment(Qt::AlignCenter);
+    Label1->setTextFormat(Qt::PlainText); // column 2 as it is, even when it looks like markup
     keepSystemColours(Label1);
     Label1->setAutoFillBackground(true);
     Command2 = new QPushButton(QStringLiteral("Pas d'alerte"), this);
@@ -199,6 +200,16 @@ void f_test::Text2_LostFocus()
 
 bool f_test::eventFilter(QObject *watched, QEvent *event)
 {
+    // The editor covers the text box, which Tab still reaches: Enter there presses "Ok" too,
+    // rather than add a line break the user cannot see.
+    if (watched == Text2 && event->type() == QEvent::KeyPress && m_return->isEnabled()) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            Command3_Click();
+            return true;
+        }
+    }
     if (watched == Text2 && event->type() == QEvent::FocusOut && !m_closed) {
         const auto reason = static_cast<QFocusEvent *>(event)->reason();
         if (reason != Qt::PopupFocusReason)
