@@ -23,18 +23,10 @@ int slotNumber(const QString &cell)
     return slot;
 }
 
-QList<int> check(Session &session, const QDateTime &now, AlertWindows &windows)
+QList<int> walk(NoteTable &table, const QDateTime &now, AlertWindows &windows)
 {
-    if (session.flags.textChanged)
-        session.ecrire_notes();
-
     const QString today = dayText(now.date());
-    const QString minute = now.time().toString(QStringLiteral("mm"));
     const QString key = nowKey(now.time());
-    if (!minuteEntries().contains(minute))
-        return {};
-
-    NoteTable &table = session.table;
     QList<int> due;
     for (int r = 1; r < table.Rows(); ++r) {
         if (!isDue(table.TextMatrix(r, Col::Alert), table.TextMatrix(r, Col::Alerted), today, key))
@@ -52,6 +44,16 @@ QList<int> check(Session &session, const QDateTime &now, AlertWindows &windows)
         table.setTextMatrix(r, Col::Alerted, QStringLiteral("1"));
         due << r;
     }
+    return due;
+}
+
+QList<int> check(Session &session, const QDateTime &now, AlertWindows &windows)
+{
+    if (session.flags.textChanged)
+        session.ecrire_notes();
+    if (!minuteEntries().contains(now.time().toString(QStringLiteral("mm"))))
+        return {};
+    const QList<int> due = walk(session.table, now, windows);
     session.ecrire_notes();
     return due;
 }

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QList>
 
+class NoteTable;
 struct Session;
 
 namespace alert {
@@ -20,6 +21,10 @@ public:
 
 // The slot named by a column-3 text: "1" .. "100" as ouvrir_fenetre writes it, else 0.
 int slotNumber(const QString &cell);
+
+// The walk of a quarter-hour tick alone, whatever the minute of `now`: marks and raises every
+// due row in table order and returns them. It writes nothing to disk.
+QList<int> walk(NoteTable &table, const QDateTime &now, AlertWindows &windows);
 
 // One tick of the alert check at the local time `now`: the pending write, then at minutes
 // 00, 15, 30 and 45 the walk over the rows in table order, marking and raising every due
