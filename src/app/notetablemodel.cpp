@@ -1,5 +1,9 @@
 #include "notetablemodel.h"
 
+namespace {
+constexpr qsizetype kShownChars = 1000;
+}  // namespace
+
 NoteTableModel::NoteTableModel(NoteTable &table, QObject *parent)
     : QAbstractTableModel(parent), m_table(table)
 {
@@ -27,7 +31,9 @@ QVariant NoteTableModel::data(const QModelIndex &index, int role) const
     if (!index.isValid())
         return {};
     if (role == Qt::DisplayRole) {
-        QString text = m_table.TextMatrix(index.row() + 1, index.column());
+        // The list shows one line of a few dozen characters; laying out a note of a megabyte
+        // whole would stall every repaint.
+        QString text = m_table.TextMatrix(index.row() + 1, index.column()).left(kShownChars);
         // One line per row in the list: the breaks of a note show as blanks.
         if (text.contains(u'\n') || text.contains(u'\r')) {
             text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));

@@ -100,7 +100,11 @@ public:
             ++m_pos;
         if (m_pos != blanks)
             m_exact = false;
-        if (m_pos < n && m_s[m_pos] == kQuote) {
+        // A file that ends where a field should begin was cut: an empty fourth field
+        // there would turn "1" into "" and raise an alert a second time.
+        if (m_pos >= n)
+            return false;
+        if (m_s[m_pos] == kQuote) {
             const qsizetype close = m_s.indexOf(kQuote, m_pos + 1);
             if (close < 0)
                 return false;
@@ -204,7 +208,8 @@ ReadResult decode(QByteArrayView bytes, NoteTable &table)
         table.setTextMatrix(row, Col::Slot, QString());
         table.setTextMatrix(row, Col::Alerted, f[3]);
     }
-    result.exact = result.exact && in.exact();
+    // With no record the table keeps its placeholder row, which is written as a record.
+    result.exact = result.exact && in.exact() && result.records > 0;
     return result;
 }
 

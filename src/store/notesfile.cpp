@@ -4,24 +4,49 @@
 #include "notetable.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#include <algorithm>
 
 QString NotesFile::path() const
 {
     return m_folder + fileName();
 }
 
+// A write killed between naming its temporary file and renaming it over the notes file
+// leaves that file behind ("planifs.txt.XXXXXX"). One older than any write still going on
+// is removed, so that such leftovers, notes and all, do not pile up over the years.
+void NotesFile::removeStaleTemporaries()
+{
+    if (m_folder.isEmpty())
+        return;
+    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-600);
+    const QFileInfoList found = QDir(m_folder).entryInfoList({fileName() + QStringLiteral(".??????")},
+                                                             QDir::Files | QDir::Hidden | QDir::System);
+    for (const QFileInfo &info : found) {
+        const QStringView tail = QStringView(info.fileName()).right(6);
+        const bool temporary = std::all_of(tail.begin(), tail.end(), [](QChar c) {
+            return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+        });
+        if (temporary && info.lastModified().toUTC() < before)
+            QFile::remove(info.filePath());
+    }
+}
+
 int NotesFile::charger_notes(NoteTable &table)
 {
+    removeStaleTemporaries();
     QFile file(path());
     if (!file.exists() || !file.open(QIODevice::ReadOnly))
         return 0;
     const QByteArray bytes = file.readAll();
     file.close();
     const notescodec::ReadResult result = notescodec::decode(bytes, table);
-    if (!result.exact) {
+    // An empty file holds nothing worth a copy.
+    if (!result.exact && !bytes.isEmpty()) {
         m_copyPending = true;
         keepCopy();
     }
@@ -59,6 +84,10 @@ bool NotesFile::ecrire_notes(const NoteTable &table, Flags &flags)
     flags.textChanged = false;
     const QByteArray bytes = notescodec::encode(table);
     bool ok = keepCopy();
+    // The data folder may have gone since start-up (a clean-up tool, the user): make it
+    // again rather than lose every change until the end of the run.
+    if (ok && !m_folder.isEmpty() && !QFileInfo(m_folder).isDir())
+        ok = QDir().mkpath(m_folder);
     if (ok) {
         QSaveFile file(path());
         file.setDirectWriteFallback(false);

@@ -22,6 +22,7 @@ public:
 
     // Loads the file into a table freshly set up; returns the records loaded.
     // A file that the next write would not reproduce is first copied aside.
+    // Temporary files left by writes that were killed long ago are removed.
     int charger_notes(NoteTable &table);
 
     // Replaces the file by the whole table, atomically: on failure the old file stays
@@ -35,6 +36,7 @@ public:
 
 private:
     bool keepCopy();
+    void removeStaleTemporaries();
 
     QString m_folder;
     bool m_copyPending = false;

@@ -246,14 +246,15 @@ void TestStore::failedWriteKeepsOldFile()
     }
     QFile::setPermissions(home.folder(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
-    // The folder gone altogether.
+    // A file where the folder was: the folder cannot be made again.
     QVERIFY(QDir(home.folder()).removeRecursively());
+    writeFile(home.folder().chopped(1), "x");
     QVERIFY(!file.ecrire_notes(t, flags));
     QVERIFY(flags.textChanged);
     QCOMPARE(t.TextMatrix(1, Col::Text), QStringLiteral("changé"));
 
-    // Once the fault clears, the next write succeeds.
-    QVERIFY(QDir().mkpath(home.folder()));
+    // Once the fault clears, the next write succeeds and makes the folder again.
+    QVERIFY(QFile::remove(home.folder().chopped(1)));
     QVERIFY(file.ecrire_notes(t, flags));
     QVERIFY(!flags.textChanged);
     QVERIFY(readFile(home.notesPath()).startsWith("\"Le 01/12 \xe0 16:26\",\"chang\xe9\""));
