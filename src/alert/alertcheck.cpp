@@ -47,10 +47,15 @@ QList<int> walk(NoteTable &table, const QDateTime &now, AlertWindows &windows)
     return due;
 }
 
-QList<int> check(Session &session, const QDateTime &now, AlertWindows &windows)
+void writePending(Session &session)
 {
     if (session.flags.textChanged)
         session.ecrire_notes();
+}
+
+QList<int> check(Session &session, const QDateTime &now, AlertWindows &windows)
+{
+    writePending(session);
     if (!minuteEntries().contains(now.time().toString(QStringLiteral("mm"))))
         return {};
     const QList<int> due = walk(session.table, now, windows);

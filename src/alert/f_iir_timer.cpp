@@ -49,8 +49,12 @@ void f_iir::Timer1_Timer()
     const alert::TickPlan plan = alert::planTick(now, m_lastTick);
     Timer1->start(plan.msToNext);
     // Not before the notes are loaded, nor once quitting has begun: there is no table to save.
-    if (!plan.check || !m_loaded || m_session.flags.quitting)
+    if (!m_loaded || m_session.flags.quitting)
         return;
+    if (!plan.check) {
+        alert::writePending(m_session);
+        return;
+    }
     m_lastTick = plan.minute;
     NoteWindows windows(*this);
     alert::check(m_session, now, windows);

@@ -193,6 +193,7 @@ private slots:
     void initTestCase() { testutil::useFrenchLocale(); }
 
     void timerIsAimed();
+    void earlyTickOnlyWritesPendingText();
     void minuteSevenOnlyPendingWrite();
     void dueNoteComesUpInItsCell();
     void openWindowTurnsRedInPlace();
@@ -223,6 +224,31 @@ void TestAlertTimer::timerIsAimed()
     QCOMPARE(t->interval(), 1100);
     app.tick(at(11, 40, 13)); // the clock moved: aimed again from it
     QCOMPARE(t->interval(), 48000);
+}
+
+// A tick that comes early, late in a minute already walked, writes what was typed but does
+// not walk that minute again: the next quarter hour does.
+void TestAlertTimer::earlyTickOnlyWritesPendingText()
+{
+    App app({note(QStringLiteral("a"), QStringLiteral("lundi 07/12 10h15")),
+             note(QStringLiteral("b"), QString())},
+            at(10, 10));
+    app.tick(at(10, 15, 1));
+    app.windowOfRow(1)->close();
+    app.table().setTextMatrix(1, Col::Alerted, QString()); // armed again
+    app.table().setTextMatrix(2, Col::Text, QStringLiteral("b2"));
+    app.main->session().flags.textChanged = true;
+    const int writes = app.writes();
+
+    app.tick(at(10, 15, 59).addMSecs(900));
+    QCOMPARE(app.writes(), writes + 1);
+    QCOMPARE(app.stored()[1][Col::Text], QStringLiteral("b2"));
+    QVERIFY(app.openWindows().isEmpty());
+    QCOMPARE(app.main->Timer1->interval(), 1100);
+    app.tick(at(10, 16, 1));
+    QVERIFY(app.openWindows().isEmpty());
+    app.tick(at(10, 30, 1));
+    QCOMPARE(app.openWindows().size(), 1);
 }
 
 void TestAlertTimer::minuteSevenOnlyPendingWrite()
