@@ -40,21 +40,29 @@ int NotesFile::charger_notes(NoteTable &table)
 {
     removeStaleTemporaries();
     QFile file(path());
-    if (!file.exists() || !file.open(QIODevice::ReadOnly))
+    if (!file.exists())
         return 0;
+    if (!file.open(QIODevice::ReadOnly)) {
+        // A file that is there but cannot be read must not be replaced by an empty table:
+        // the first write puts it aside.
+        m_copyPending = true;
+        return 0;
+    }
     const QByteArray bytes = file.readAll();
+    const bool readError = file.error() != QFileDevice::NoError;
     file.close();
     const notescodec::ReadResult result = notescodec::decode(bytes, table);
     // An empty file holds nothing worth a copy.
-    if (!result.exact && !bytes.isEmpty()) {
+    if ((!result.exact && !bytes.isEmpty()) || readError) {
         m_copyPending = true;
-        keepCopy();
+        keepCopy(false);
     }
     return result.records;
 }
 
-// Keeps the file as it was found before a write replaces what could not be read.
-bool NotesFile::keepCopy()
+// Keeps the file as it was found before a write replaces what could not be read. Just
+// before a write (mayMove), what cannot be copied is moved aside instead.
+bool NotesFile::keepCopy(bool mayMove)
 {
     if (!m_copyPending)
         return true;
@@ -70,7 +78,8 @@ bool NotesFile::keepCopy()
         name += QStringLiteral(".txt");
         if (QFileInfo::exists(name))
             continue;
-        if (!QFile::copy(path(), name))
+        // What cannot be copied (unreadable, no room for a copy) is moved aside whole.
+        if (!QFile::copy(path(), name) && !(mayMove && QFile::rename(path(), name)))
             return false;
         m_copy = name;
         m_copyPending = false;
@@ -83,7 +92,7 @@ bool NotesFile::ecrire_notes(const NoteTable &table, Flags &flags)
 {
     flags.textChanged = false;
     const QByteArray bytes = notescodec::encode(table);
-    bool ok = keepCopy();
+    bool ok = keepCopy(true);
     // The data folder may have gone since start-up (a clean-up tool, the user): make it
     // again rather than lose every change until the end of the run.
     if (ok && !m_folder.isEmpty() && !QFileInfo(m_folder).isDir())

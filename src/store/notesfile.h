@@ -35,7 +35,7 @@ public:
     static QString fileName() { return QStringLiteral("planifs.txt"); }
 
 private:
-    bool keepCopy();
+    bool keepCopy(bool mayMove);
     void removeStaleTemporaries();
 
     QString m_folder;

@@ -11,6 +11,9 @@
 #include <QDir>
 #include <QtTest>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 Q_DECLARE_METATYPE(QList<QStringList>)
 
 namespace {
@@ -45,6 +48,7 @@ private slots:
     void largeFilesLoadFast_data();
     void largeFilesLoadFast();
     void staleTemporaryFilesRemoved();
+    void unreadableFileIsPutAside();
 };
 
 void TestMalformed::corpusFiles_data()
@@ -182,6 +186,52 @@ void TestMalformed::staleTemporaryFilesRemoved()
     left.sort();
     expected.sort();
     QCOMPARE(left, expected);
+}
+
+// A notes file that is there but cannot be read (another owner, no permission) is never
+// replaced by an empty table: the first write moves it aside whole. Root reads anything, so
+// as root the program's part runs in a child process under the user "nobody".
+void TestMalformed::unreadableFileIsPutAside()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QStringLiteral("/rapix/");
+    const QByteArray original = corpusFile("worked-example");
+    testutil::writeFile(folder + NotesFile::fileName(), original);
+    QVERIFY(QFile::setPermissions(folder + NotesFile::fileName(), {}));
+
+    const auto program = [&folder]() -> int {
+        NotesFile file(folder);
+        NoteTable t;
+        t.setUp();
+        if (file.charger_notes(t) != 0)
+            return 1;
+        t.setTextMatrix(1, Col::Text, QStringLiteral("nouvelle"));
+        Flags flags;
+        if (!file.ecrire_notes(t, flags))
+            return 2;
+        return file.keptCopy().isEmpty() ? 3 : 0;
+    };
+    if (geteuid() == 0) {
+        const uid_t nobody = 65534;
+        for (const QString &path : {dir.path(), folder, folder + NotesFile::fileName()})
+            QCOMPARE(chown(QFile::encodeName(path).constData(), nobody, nobody), 0);
+        const pid_t pid = fork();
+        if (pid == 0)
+            _exit(setgid(nobody) == 0 && setuid(nobody) == 0 ? program() : 4);
+        int status = 0;
+        QCOMPARE(waitpid(pid, &status, 0), pid);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+    } else {
+        QCOMPARE(program(), 0);
+    }
+
+    const QStringList aside =
+        QDir(folder).entryList({QStringLiteral("planifs-endommage-*.txt")}, QDir::Files);
+    QCOMPARE(aside.size(), 1);
+    QVERIFY(QFile::setPermissions(folder + aside.first(), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    QCOMPARE(testutil::readFile(folder + aside.first()), original);
+    QVERIFY(testutil::readFile(folder + NotesFile::fileName()).startsWith("\"\",\"nouvelle\""));
 }
 
 QTEST_GUILESS_MAIN(TestMalformed)
