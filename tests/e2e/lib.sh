@@ -5,7 +5,11 @@
 # E2E_WM=1 to start a window manager (openbox), so windows get title bars and Alt+F4 closes.
 set -euo pipefail
 
-e2e_fail() { echo "FAIL: $*" >&2; exit 1; }
+e2e_fail() {
+  echo "FAIL: $*" >&2
+  [ -s "${E2E_TMP:-}/app.log" ] && { echo "-- program output:" >&2; tail -n 20 "$E2E_TMP/app.log" >&2; }
+  exit 1
+}
 e2e_log() { echo "-- $*"; }
 
 E2E_OUT=${E2E_OUT:-$PWD}
@@ -31,12 +35,12 @@ trap e2e_cleanup EXIT
 
 # Starts Xvfb on a free display number and, with E2E_TRAY=1, trayer as the notification area.
 e2e_start_display() {
-  local n
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
-  done
-  Xvfb ":$n" -screen 0 "${E2E_DISPLAY_SIZE:-1280x1024x24}" -nolisten tcp >/dev/null 2>&1 &
+  # Xvfb picks a free display number itself and tells it: no race with other tests.
+  local fifo="$E2E_TMP/displayfd" n=""
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 "${E2E_DISPLAY_SIZE:-1280x1024x24}" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
   E2E_PIDS+=($!)
+  read -r -t 20 n <"$fifo" || e2e_fail "Xvfb did not start"
   export DISPLAY=":$n"
   for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
   xdpyinfo >/dev/null 2>&1 || e2e_fail "Xvfb did not start"
@@ -44,6 +48,7 @@ e2e_start_display() {
     openbox --sm-disable >/dev/null 2>&1 &
     E2E_PIDS+=($!)
     for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.05; done
+    sleep 0.5  # let it finish taking over the screen before windows are mapped
   fi
   if [ "${E2E_TRAY:-0}" = 1 ]; then
     trayer --edge bottom --align right --widthtype pixel --width 120 --heighttype pixel --height 30 \
