@@ -112,16 +112,23 @@ e2e_start_app "$bin"
 main=$(e2e_wait_window '^Rappelix$') || e2e_fail "no main window"
 today=$(date +%d/%m/%Y)
 
-# "&Fichier" > "&Imprimer" from the keyboard, as far as the print dialog.
+# "&Fichier" > "&Imprimer" from the keyboard, as far as the print dialog. A busy machine may
+# open the menu after the key meant for it: then the menu is closed and opened again.
 open_print_dialog() {
-  xdotool windowactivate --sync "$main"
-  xdotool key --clearmodifiers alt+f
-  sleep 0.3
-  xdotool key i
   local dialog
-  dialog=$(e2e_wait_window '^Imprimer' 15) || e2e_fail "no print dialog"
-  xdotool windowactivate --sync "$dialog" 2>/dev/null || true
-  sleep 0.5
+  for _ in 1 2 3; do
+    xdotool windowactivate --sync "$main"
+    xdotool key --clearmodifiers alt+f
+    sleep 0.5
+    xdotool key i
+    if dialog=$(e2e_wait_window '^Imprimer' 10); then
+      xdotool windowactivate --sync "$dialog" 2>/dev/null || true
+      sleep 0.5
+      return 0
+    fi
+    xdotool key Escape Escape
+  done
+  e2e_fail "no print dialog"
 }
 
 # --- Cancel: no job, nothing written --------------------------------------------------------
