@@ -3,6 +3,6 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh" -DRAPPELIX_TESTS=ON
+"$root/scripts/build.sh" -DRAPPELIX_TESTS=ON -DRAPPELIX_BENCH=ON
 cd "${BUILD_DIR:-$root/build}"
 ctest --output-on-failure

@@ -1,0 +1,142 @@
+// The main window with many notes, on the offscreen platform: loading it, and the path of
+// one keystroke in a note window to the table, the list's model and its view.
+#include "app/f_iir.h"
+#include "benchmain.h"
+#include "note/f_test.h"
+#include "notegen.h"
+#include "store/notescodec.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTextCursor>
+#include <benchmark/benchmark.h>
+#include <memory>
+
+namespace {
+
+class FixedClock : public Clock {
+public:
+    QDateTime now() const override { return QDateTime(benchdata::today(), QTime(10, 20)); }
+};
+
+// A data folder holding a notes file of n notes, made the program's through XDG_DATA_HOME.
+class DataHome {
+public:
+    explicit DataHome(int n)
+    {
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.path()));
+        QDir(m_dir.path()).mkpath(QStringLiteral("rapix"));
+        QFile file(m_dir.path() + QStringLiteral("/rapix/planifs.txt"));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(benchdata::notesFile(n));
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Start-up in the process: the main window built, the notes loaded, the window shown and painted.
+void BM_MainWindowLoad(benchmark::State &state)
+{
+    DataHome home(int(state.range(0)));
+    FixedClock clock;
+    for (auto _ : state) {
+        auto w = std::make_unique<f_iir>(clock);
+        w->setTrayAvailable(false);
+        w->Form_Load();
+        QApplication::processEvents();
+        state.PauseTiming();
+        if (w->session().table.Rows() != state.range(0) + 1)
+            state.SkipWithError("the notes did not load");
+        w.reset();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_MainWindowLoad)->Arg(100)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The main window loaded and shown, the list scrolled to a note half-way down, and that
+// note's window open.
+struct Typing {
+    explicit Typing(int n) : home(n), window(clock)
+    {
+        window.setTrayAvailable(false);
+        window.Form_Load();
+        row = n / 2;
+        window.gri->scrollTo(window.gri->model()->index(row - 1, Col::Text));
+        window.ouvrir_fenetre(row);
+        const int slot = window.session().slotTable.lastOpened();
+        window.positionner_fenetre(slot);
+        note = window.fenetre(slot);
+        note->reinit();
+        QApplication::processEvents();
+    }
+
+    DataHome home;
+    FixedClock clock;
+    f_iir window;
+    int row = 0;
+    f_test *note = nullptr;
+};
+
+// A change of the note's text as the note window hands it over: into the table, through the
+// model to the view, which marks the cell for repainting.
+void BM_TypingTable(benchmark::State &state)
+{
+    Typing t(int(state.range(0)));
+    NoteTable &table = t.window.session().table;
+    const QString texts[2] = {table.TextMatrix(t.row, Col::Text) + QLatin1Char('a'),
+                              table.TextMatrix(t.row, Col::Text)};
+    int i = 0;
+    for (auto _ : state)
+        table.setTextMatrix(t.row, Col::Text, texts[i++ & 1]);
+    QApplication::processEvents();
+}
+BENCHMARK(BM_TypingTable)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+// Keystrokes at the end of the note, a letter typed and taken back in turn so that the text
+// keeps its length; with `repaint`, each followed by the events it posted: both windows repainted.
+void typeKeys(benchmark::State &state, bool repaint)
+{
+    Typing t(int(state.range(0)));
+    QTextCursor cursor(t.note->Text2->document());
+    cursor.movePosition(QTextCursor::End);
+    int i = 0;
+    for (auto _ : state) {
+        if (i++ & 1)
+            cursor.deletePreviousChar();
+        else
+            cursor.insertText(QStringLiteral("é"));
+        if (repaint)
+            QApplication::processEvents();
+    }
+    QApplication::processEvents();
+}
+
+// One keystroke in the note window's text box, through Text2_Change to the table and the list.
+void BM_TypingNoteWindow(benchmark::State &state)
+{
+    typeKeys(state, false);
+}
+BENCHMARK(BM_TypingNoteWindow)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+void BM_TypingRepaint(benchmark::State &state)
+{
+    typeKeys(state, true);
+}
+BENCHMARK(BM_TypingRepaint)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    return runBenchmarks(argc, argv);
+}
