@@ -11,7 +11,11 @@ constexpr std::array<char16_t, 32> kHigh = {
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-char encodeOne(char32_t c)
+} // namespace
+
+namespace cp1252 {
+
+char encodeChar(char32_t c)
 {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
         return char(c);
@@ -20,9 +24,6 @@ char encodeOne(char32_t c)
             return char(0x80 + i);
     return '?';
 }
-}  // namespace
-
-namespace cp1252 {
 
 QString decode(QByteArrayView bytes)
 {
@@ -37,17 +38,20 @@ QString decode(QByteArrayView bytes)
 
 QByteArray encode(QStringView text)
 {
-    QByteArray out;
-    out.reserve(text.size());
+    // At most one byte per UTF-16 unit, written in place.
+    QByteArray out(text.size(), Qt::Uninitialized);
+    char *const begin = out.data();
+    char *d = begin;
     for (qsizetype i = 0; i < text.size(); ++i) {
         char32_t c = text[i].unicode();
         if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
             c = QChar::surrogateToUcs4(text[i], text[i + 1]);
             ++i;
         }
-        out.append(encodeOne(c));
+        *d++ = encodeChar(c);
     }
+    out.truncate(d - begin);
     return out;
 }
 
-}  // namespace cp1252
+} // namespace cp1252

@@ -3,75 +3,79 @@
 #include "cp1252.h"
 #include "notetable.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 const QChar kQuote = u'"';
-const QChar kCurrency = QChar(0x00A4);  // ¤ stands for a double quote inside a note
-const QChar kTilde = u'~';              // ~ stands for a line break inside a note
 
 bool isLineEnd(QChar c) { return c == u'\r' || c == u'\n'; }
 bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
 
-// Line breaks of a note text: CR LF, and a lone CR or LF counted as one too.
-template <typename Fn>
-void forEachLine(QStringView text, Fn &&fn)
+// The bytes of one cell, at most one per UTF-16 unit: a double quote becomes `quote` and, in a
+// note text (`breaks`), each line break becomes "~".
+char *putField(char *d, QStringView cell, char quote, bool breaks)
 {
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (!isLineEnd(text[i]))
-            continue;
-        fn(text.sliced(start, i - start), true);
-        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+    const qsizetype n = cell.size();
+    const char16_t *s = cell.utf16();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = s[i];
+        if (c == u'"') {
+            *d++ = quote;
+        } else if (breaks && (c == u'\r' || c == u'\n')) {
+            *d++ = '~';
+            if (c == u'\r' && i + 1 < n && s[i + 1] == u'\n')
+                ++i;
+        } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(s[i + 1])) {
+            *d++ = cp1252::encodeChar(QChar::surrogateToUcs4(c, s[i + 1]));
             ++i;
-        start = i + 1;
+        } else {
+            *d++ = cp1252::encodeChar(c);
+        }
     }
-    fn(text.sliced(start), false);
+    return d;
 }
 
-QString encodeText(const QString &text)
+char *put(char *d, QLatin1StringView text)
 {
-    QString out;
-    out.reserve(text.size());
-    forEachLine(text, [&](QStringView line, bool broken) {
-        out.append(line);
-        if (broken)
-            out.append(kTilde);
-    });
-    out.replace(kQuote, kCurrency);
+    std::memcpy(d, text.data(), size_t(text.size()));
+    return d + text.size();
+}
+
+// A note text as the file holds it back to the table's: "~" is a line break and "¤" a double
+// quote; any raw line break (CR LF, lone CR, lone LF) is one CR LF too.
+QString decodeText(const QString &field)
+{
+    const qsizetype n = field.size();
+    const char16_t *s = reinterpret_cast<const char16_t *>(field.constData());
+    qsizetype breaks = 0;
+    bool plain = true;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = s[i];
+        if (c == u'~' || c == u'\r' || c == u'\n')
+            ++breaks;
+        if (c == u'~' || c == 0x00A4 || c == u'\r' || c == u'\n')
+            plain = false;
+    }
+    if (plain)
+        return field;
+    QString out(n + breaks, Qt::Uninitialized);
+    char16_t *d = reinterpret_cast<char16_t *>(out.data());
+    char16_t *const begin = d;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = s[i];
+        if (c == u'~' || c == u'\r' || c == u'\n') {
+            *d++ = u'\r';
+            *d++ = u'\n';
+            if (c == u'\r' && i + 1 < n && s[i + 1] == u'\n')
+                ++i;
+        } else {
+            *d++ = c == 0x00A4 ? u'"' : c;
+        }
+    }
+    out.truncate(d - begin);
     return out;
-}
-
-QString decodeText(QStringView field)
-{
-    QString out;
-    out.reserve(field.size() + 8);
-    for (QChar c : field) {
-        if (c == kTilde)
-            out.append(u"\r\n");
-        else if (c == kCurrency)
-            out.append(kQuote);
-        else
-            out.append(c);
-    }
-    if (!out.contains(u'\r') && !out.contains(u'\n'))
-        return out;
-    QString norm;
-    norm.reserve(out.size());
-    forEachLine(out, [&](QStringView line, bool broken) {
-        norm.append(line);
-        if (broken)
-            norm.append(u"\r\n");
-    });
-    return norm;
-}
-
-// A field other than the text must not carry a double quote: it would end the field early.
-QString plainField(const QString &cell)
-{
-    if (!cell.contains(kQuote))
-        return cell;
-    QString out = cell;
-    return out.replace(kQuote, u'\'');
 }
 
 class Reader {
@@ -163,24 +167,36 @@ namespace notescodec {
 
 QByteArray encode(const NoteTable &table)
 {
-    QString out;
+    // Written straight into bytes of the final size: at most one byte per character, plus
+    // the quotes, commas and CR LF of each record.
+    qsizetype size = 0;
+    for (int r = 1; r < table.Rows(); ++r)
+        size += 13 + table.TextMatrix(r, Col::Stamp).size() + table.TextMatrix(r, Col::Text).size() +
+                table.TextMatrix(r, Col::Alert).size() + table.TextMatrix(r, Col::Alerted).size();
+    QByteArray out(size, Qt::Uninitialized);
+    char *const begin = out.data();
+    char *d = begin;
     for (int r = 1; r < table.Rows(); ++r) {
-        out.append(kQuote);
-        out.append(plainField(table.TextMatrix(r, Col::Stamp)));
-        out.append(u"\",\"");
-        out.append(encodeText(table.TextMatrix(r, Col::Text)));
-        out.append(u"\",\"");
-        out.append(plainField(table.TextMatrix(r, Col::Alert)));
-        out.append(u"\",\"");
-        out.append(plainField(table.TextMatrix(r, Col::Alerted)));
-        out.append(u"\"\r\n");
+        // A field other than the text must not carry a double quote: it would end the field early.
+        d = put(d, QLatin1StringView("\""));
+        d = putField(d, table.TextMatrix(r, Col::Stamp), '\'', false);
+        d = put(d, QLatin1StringView("\",\""));
+        d = putField(d, table.TextMatrix(r, Col::Text), '\xA4', true);
+        d = put(d, QLatin1StringView("\",\""));
+        d = putField(d, table.TextMatrix(r, Col::Alert), '\'', false);
+        d = put(d, QLatin1StringView("\",\""));
+        d = putField(d, table.TextMatrix(r, Col::Alerted), '\'', false);
+        d = put(d, QLatin1StringView("\"\r\n"));
     }
-    return cp1252::encode(out);
+    out.truncate(d - begin);
+    return out;
 }
 
 ReadResult decode(QByteArrayView bytes, NoteTable &table)
 {
     const QString s = cp1252::decode(bytes);
+    // Each record ends a line: room for them all at once rather than growing row by row.
+    table.reserve(table.Rows() + int(std::min<qsizetype>(bytes.count('\n'), 1 << 24)));
     Reader in(s);
     ReadResult result;
     QString f[4];
