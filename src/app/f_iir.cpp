@@ -135,7 +135,9 @@ void f_iir::Form_Load()
     addTrayIcon();
     setUpGrid();
     m_session.file.setFolder(preparer_dossier());
+    m_model->beginLoad();
     m_session.file.charger_notes(m_session.table);
+    m_model->endLoad();
     m_session.table.setRow(1);
     selectRow(1);
     m_loaded = true;

@@ -59,6 +59,18 @@ QVariant NoteTableModel::headerData(int section, Qt::Orientation orientation, in
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
+void NoteTableModel::beginLoad()
+{
+    beginResetModel();
+    m_table.setObserver(nullptr);
+}
+
+void NoteTableModel::endLoad()
+{
+    m_table.setObserver(this);
+    endResetModel();
+}
+
 void NoteTableModel::cellChanged(int row, int col)
 {
     if (row == 0) {

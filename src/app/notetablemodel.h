@@ -16,6 +16,11 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    // Many rows changing at once (the notes file loading): the views hear of them in one reset
+    // rather than row by row, which costs them dearly on large lists.
+    void beginLoad();
+    void endLoad();
+
 signals:
     void tableRowMoved(int row);  // the table's current row changed, 1-based
 
