@@ -12,6 +12,8 @@ QMessageBox::StandardButton run(QMessageBox &box)
         nextAnswer = QMessageBox::NoButton;
         return answer;
     }
+    // A short text makes a box too narrow for its title under some window managers.
+    box.setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label { min-width: 14em; }"));
     box.exec();
     return box.standardButton(box.clickedButton());
 }
