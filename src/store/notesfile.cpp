@@ -27,7 +27,8 @@ void NotesFile::removeStaleTemporaries()
     const QFileInfoList found = QDir(m_folder).entryInfoList({fileName() + QStringLiteral(".??????")},
                                                              QDir::Files | QDir::Hidden | QDir::System);
     for (const QFileInfo &info : found) {
-        const QStringView tail = QStringView(info.fileName()).right(6);
+        const QString name = info.fileName();
+        const QStringView tail = QStringView(name).right(6);
         const bool temporary = std::all_of(tail.begin(), tail.end(), [](QChar c) {
             return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
         });
