@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# Builds the benchmarks and the program, runs them all (the start-up benchmark under Xvfb
+# beside xpad) and prints one table of the figures against their targets, in Markdown.
+#   bash bench/run.sh            (BUILD_DIR=build-bench by default; RUNS=11 start-ups each)
+# The raw outputs stay in <build>/bench/results/.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build-bench}
+runs=${RUNS:-11}
+bigRuns=${BIG_RUNS:-5}
+reps=${REPETITIONS:-5}
+
+"$root/scripts/setup.sh" build test bench >&2
+cmake -S "$root" -B "$build" -G Ninja -DRAPPELIX_BENCH=ON >&2
+cmake --build "$build" -j"$(nproc)" --target rappelix bench_store bench_alert bench_print bench_typing \
+  makenotes mapwait >&2
+
+out=$build/bench/results
+mkdir -p "$out"
+: >"$out/bench.csv"
+for b in bench_store bench_alert bench_print bench_typing; do
+  echo "== $b" >&2
+  QT_QPA_PLATFORM=offscreen "$build/bench/$b" --benchmark_repetitions="$reps" \
+    --benchmark_report_aggregates_only=true --benchmark_format=csv 2>"$out/$b.log" |
+    tee "$out/$b.csv" | grep '_median"' >>"$out/bench.csv"
+done
+echo "== start-up" >&2
+bash "$root/bench/startup.sh" "$build" "$runs" "$bigRuns" 2>"$out/startup.log" | tee "$out/startup.txt" >&2
+
+# The median of a benchmark in milliseconds: ms NAME (as BM_Encode/100).
+ms() {
+  awk -F, -v n="\"$1_median\"" '$1 == n {
+    t = $3; u = $5
+    if (u == "ns") t /= 1e6; else if (u == "us") t /= 1e3; else if (u == "s") t *= 1e3
+    printf "%.4f", t; found = 1 }
+    END { if (!found) exit 1 }' "$out/bench.csv"
+}
+su() { awk -v k="$1" '$1 == k { print $2 }' "$out/startup.txt"; }
+
+fmt() { awk -v v="$1" 'BEGIN { if (v >= 100) printf "%.0f", v; else if (v >= 1) printf "%.1f", v; else printf "%.2g", v }'; }
+check() { awk -v v="$1" -v op="$2" -v t="$3" 'BEGIN { ok = (op == "<" ? v < t : v <= t); print (ok ? "yes" : "**no**") }'; }
+
+row() { # label, value, unit, op, target, target text
+  echo "| $1 | $(fmt "$2") $3 | $4 $6 | $(check "$2" "$4" "$5") |"
+}
+info() { echo "| $1 | $(fmt "$2") $3 | – | |"; }
+linear() { # label, benchmark name without size
+  local a b
+  a=$(ms "$2/10000")
+  b=$(ms "$2/100000")
+  row "$1: 100,000 / 10,000" "$(awk -v a="$a" -v b="$b" 'BEGIN { print b / a }')" "×" "≤" 12 "12 ×"
+}
+
+rs=$(su startup_rappelix_ms)
+xs=$(su startup_xpad_ms)
+rr=$(su rss_rappelix_kib)
+xr=$(su rss_xpad_kib)
+echo
+echo "| Measure | Figure | Target | Met |"
+echo "|---|---|---|---|"
+info "Start-up to the main window, 100 notes (median of $runs)" "$rs" ms
+info "xpad, start-up to its first window (median of $runs)" "$xs" ms
+row "Start-up, Rappelix / xpad" "$(su startup_ratio)" "×" "≤" 0.6 "0.6 ×"
+info "Resident memory 1 s after the window, 100 notes" "$(awk -v k="$rr" 'BEGIN { print k / 1024 }')" MiB
+info "xpad, resident memory 1 s after its window" "$(awk -v k="$xr" 'BEGIN { print k / 1024 }')" MiB
+row "Resident memory, Rappelix / xpad" "$(su rss_ratio)" "×" "≤" 0.8 "0.8 ×"
+row "Start-up to the main window, 100,000 notes (median of $bigRuns)" "$(su startup_100000_ms)" ms "<" 1000 "1000 ms"
+info "Resident memory, 100,000 notes" "$(awk -v k="$(su rss_100000_kib)" 'BEGIN { print k / 1024 }')" MiB
+row "Read 100 notes, without the disk (decode)" "$(ms BM_Decode/100)" ms "<" 1 "1 ms"
+row "Write 100 notes, without the flush (encode)" "$(ms BM_Encode/100)" ms "<" 1 "1 ms"
+info "Read 100 notes from the file" "$(ms BM_ReadFile/100)" ms
+info "Write 100 notes to the file, flushed to disk" "$(ms BM_WriteFile/100)" ms
+info "Read 10,000 notes, without the disk" "$(ms BM_Decode/10000)" ms
+info "Write 10,000 notes, without the flush" "$(ms BM_Encode/10000)" ms
+row "Read 100,000 notes, without the disk" "$(ms BM_Decode/100000)" ms "<" 150 "150 ms"
+row "Write 100,000 notes, without the flush" "$(ms BM_Encode/100000)" ms "<" 150 "150 ms"
+info "Read 100,000 notes from the file" "$(ms BM_ReadFile/100000)" ms
+info "Write 100,000 notes to the file, flushed to disk" "$(ms BM_WriteFile/100000)" ms
+row "Alert walk at a quarter hour, 100,000 notes" "$(ms BM_AlertWalk/100000)" ms "<" 10 "10 ms"
+info "Whole quarter-hour tick (walk and write), 100,000 notes" "$(ms BM_AlertTick/100000)" ms
+info "Print text, 100,000 notes" "$(ms BM_PrintText/100000)" ms
+row "Keystroke to the table, model and list, 100,000 notes" "$(ms BM_TypingTable/100000)" ms "<" 0.1 "0.1 ms"
+info "Keystroke in the note window's text box, 100,000 notes" "$(ms BM_TypingNoteWindow/100000)" ms
+info "Keystroke with both windows repainted, 100,000 notes" "$(ms BM_TypingRepaint/100000)" ms
+info "Main window built, loaded and painted in process, 100,000 notes" "$(ms BM_MainWindowLoad/100000)" ms
+linear "Read (decode)" BM_Decode
+linear "Write (encode)" BM_Encode
+linear "Read from the file" BM_ReadFile
+linear "Write to the file" BM_WriteFile
+linear "Alert walk" BM_AlertWalk
+linear "Print text" BM_PrintText
+linear "Main window loaded in process" BM_MainWindowLoad
