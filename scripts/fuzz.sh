@@ -45,6 +45,11 @@ scaled=0
   >"$build/fuzz-1mb.log" 2>&1 || scaled=$?
 slowest=$(sed -n 's/^Executed .* in \([0-9]*\) ms$/\1/p' "$build/fuzz-1mb.log" | sort -n | tail -1)
 
+# A run stopped from outside (SIGINT, SIGTERM) found nothing; say so rather than count it.
+if [ "$status" -ne 0 ] && [ "$scaled" -eq 0 ] && grep -q "libFuzzer: run interrupted" "$log"; then
+  echo "fuzz: interrupted after ${execs:-0} executions, 0 findings" >&2
+  exit 2
+fi
 after=$(find "$findings" -type f | wc -l)
 found=$((after - before))
 if [ "$status" -ne 0 ] || [ "$scaled" -ne 0 ]; then
