@@ -1,5 +1,6 @@
 #include "f_iir.h"
 
+#include "alert/alertcheck.h"
 #include "app/notetablemodel.h"
 #include "help/f_help.h"
 #include "note/f_test.h"
@@ -201,9 +202,8 @@ void f_iir::closeEvent(QCloseEvent *event)
         m_session.ecrire_notes();
     flags.autosave = false;
     for (int d = m_session.table.Rows() - 1; d >= 1; --d) {
-        const QString &c = m_session.table.TextMatrix(d, Col::Slot);
-        if (!c.isEmpty() && c != QLatin1String("-1"))
-            closeNoteWindow(c.toInt());
+        if (const int slot = alert::slotNumber(m_session.table.TextMatrix(d, Col::Slot)))
+            closeNoteWindow(slot);
     }
     flags.autosave = true;
     event->accept();

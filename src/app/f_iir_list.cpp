@@ -1,6 +1,7 @@
 // The list commands of the main window and the opening and placing of note windows.
 #include "f_iir.h"
 
+#include "alert/alertcheck.h"
 #include "app/msgbox.h"
 #include "help/f_help.h"
 #include "note/f_test.h"
@@ -15,12 +16,7 @@ const QString kPlaceholder = QStringLiteral("-1");
 // Column 3 names an open window: a slot number, neither "" nor "-1".
 int slotOf(const NoteTable &table, int row)
 {
-    const QString &c = table.TextMatrix(row, Col::Slot);
-    if (c.isEmpty() || c == kPlaceholder)
-        return 0;
-    bool ok = false;
-    const int slot = c.toInt(&ok);
-    return ok && slot >= 1 && slot <= SlotTable::kMax ? slot : 0;
+    return alert::slotNumber(table.TextMatrix(row, Col::Slot));
 }
 }  // namespace
 
