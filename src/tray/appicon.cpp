@@ -2,7 +2,7 @@
 
 const QList<int> &applicationIconSizes()
 {
-    static const QList<int> sizes = {16, 22, 24, 32, 48, 64, 128, 256};
+    static const QList<int> sizes = {16, 22, 24, 32, 48, 64, 128};
     return sizes;
 }
 

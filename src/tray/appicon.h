@@ -8,5 +8,6 @@
 // shows on a desktop without Qt's SVG plugins, where the tray icon is the only way back.
 QIcon applicationIcon();
 
-// The sizes rendered, in pixels.
+// The sizes the program carries, in pixels. Each is decoded at start-up, so the 256-pixel
+// rendering is only installed for the desktop's launchers, not built in.
 const QList<int> &applicationIconSizes();
