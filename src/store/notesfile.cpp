@@ -24,10 +24,15 @@ void NotesFile::removeStaleTemporaries()
     if (m_folder.isEmpty())
         return;
     const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-600);
-    const QFileInfoList found = QDir(m_folder).entryInfoList({fileName() + QStringLiteral(".??????")},
-                                                             QDir::Files | QDir::Hidden | QDir::System);
+    // A write's temporary file is the notes file's name, a dot and six letters or digits. The
+    // names are matched here rather than with a wildcard, which would start a regular
+    // expression engine at every start-up for one folder listing.
+    const QString prefix = fileName() + u'.';
+    const QFileInfoList found = QDir(m_folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QFileInfo &info : found) {
         const QString name = info.fileName();
+        if (name.size() != prefix.size() + 6 || !name.startsWith(prefix))
+            continue;
         const QStringView tail = QStringView(name).right(6);
         const bool temporary = std::all_of(tail.begin(), tail.end(), [](QChar c) {
             return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
