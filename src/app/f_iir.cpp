@@ -14,8 +14,34 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSessionManager>
+#include <QStyleOptionHeader>
 #include <QTableView>
 #include <QTimer>
+
+namespace {
+// The list's headers. Qt sizes every section as if its caption were bold, for a section
+// highlighted by the selection; these never are, and measuring in bold loads a second face of
+// the font at every start.
+class ListHeader : public QHeaderView {
+public:
+    ListHeader(Qt::Orientation orientation, QWidget *parent) : QHeaderView(orientation, parent)
+    {
+        setHighlightSections(false);
+        setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+
+protected:
+    QSize sectionSizeFromContents(int logicalIndex) const override
+    {
+        QStyleOptionHeader opt;
+        initStyleOption(&opt);
+        opt.section = logicalIndex;
+        if (model()) // none while the window is being taken down
+            opt.text = model()->headerData(logicalIndex, orientation(), Qt::DisplayRole).toString();
+        return style()->sizeFromContents(QStyle::CT_HeaderSection, &opt, QSize(), this);
+    }
+};
+} // namespace
 
 f_iir::f_iir(const Clock &clock, QWidget *parent) : QMainWindow(parent), m_clock(clock)
 {
@@ -56,6 +82,8 @@ void f_iir::buildWindow()
     m_model = new NoteTableModel(m_session.table, this);
     gri = new QTableView(Frame6);
     gri->setObjectName(QStringLiteral("gri"));
+    gri->setHorizontalHeader(new ListHeader(Qt::Horizontal, gri));
+    gri->setVerticalHeader(new ListHeader(Qt::Vertical, gri));
     gri->setGeometry(twips::rect(30, 120, 8595, 2295));
     gri->setModel(m_model);
     gri->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -65,8 +93,6 @@ void f_iir::buildWindow()
     gri->setTabKeyNavigation(false);  // Tab leaves the list for the buttons
     gri->verticalHeader()->hide();
     gri->verticalHeader()->setDefaultSectionSize(gri->fontMetrics().height() + 6);
-    gri->horizontalHeader()->setHighlightSections(false);
-    gri->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     connect(gri, &QTableView::doubleClicked, this, [this](const QModelIndex &) { gri_DblClick(); });
     connect(gri->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
