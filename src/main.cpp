@@ -1,3 +1,4 @@
+#include "app/appstyle.h"
 #include "app/f_iir.h"
 #include "app/termination.h"
 #include "store/datafolder.h"
@@ -12,6 +13,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    installApplicationStyle();
     QApplication::setApplicationName(QStringLiteral("Rappelix"));
     QApplication::setWindowIcon(applicationIcon());
     QApplication::setQuitOnLastWindowClosed(false);
