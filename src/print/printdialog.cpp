@@ -1,10 +1,10 @@
 #include "printdialog.h"
 
-#include <QAbstractTextDocumentLayout>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QTextDocument>
+#include <QCoreApplication>
+#include <QDebug>
+#include <QLibrary>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -14,24 +14,26 @@ struct Answer {
 };
 std::optional<Answer> nextAnswer;
 
-bool choosePrinter(QPrinter &printer, QWidget *parent)
+using PrintFunction = bool (*)(QWidget *, const QString &, int, const QString &);
+
+// The printing module: where it is installed beside the program, or in the program's own folder
+// in a build tree. Loaded once, on first use, and kept to the end of the run.
+PrintFunction printFunction()
 {
-    if (nextAnswer) {
-        const Answer answer = *nextAnswer;
-        nextAnswer.reset();
-        if (answer.code == QDialog::Accepted && !answer.pdfFile.isEmpty()) {
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(answer.pdfFile);
-        }
-        return answer.code == QDialog::Accepted;
+    static PrintFunction function = nullptr;
+    if (function)
+        return function;
+    const QString dir = QCoreApplication::applicationDirPath();
+    QStringList tried;
+    for (const QString &folder : {dir + QStringLiteral("/" RAPPELIX_PRINT_MODULE_DIR), dir}) {
+        QLibrary module(folder + QStringLiteral("/rappelix_print"));
+        function = reinterpret_cast<PrintFunction>(module.resolve("rappelix_print_text"));
+        if (function)
+            return function;
+        tried << module.errorString();
     }
-    QPrintDialog dialog(&printer, parent);
-    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-    // The whole list is printed every time, so no page range or current page either.
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-    return dialog.exec() == QDialog::Accepted;
+    qWarning().noquote() << "Rappelix: printing is not available:" << tried.join(QStringLiteral("; "));
+    return nullptr;
 }
 
 } // namespace
@@ -45,19 +47,11 @@ void setNextAnswer(QDialog::DialogCode answer, const QString &pdfFile)
 
 bool printText(QWidget *parent, const QString &text)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("Rappelix")); // the job's name in the print queue
-    if (!choosePrinter(printer, parent) || !printer.isValid())
+    const std::optional<Answer> answer = std::exchange(nextAnswer, std::nullopt);
+    const PrintFunction print = printFunction();
+    if (!print)
         return false;
-    printer.setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
-    // Laid out on the printer's own pages, the text prints as it is: a document that
-    // print() has to paginate itself gets page numbers added.
-    QTextDocument holder;
-    holder.documentLayout()->setPaintDevice(&printer);
-    holder.setPageSize(QSizeF(printer.width(), printer.height()));
-    holder.setPlainText(text);
-    holder.print(&printer);
-    return printer.printerState() != QPrinter::Error;
+    return print(parent, text, answer ? answer->code : -1, answer ? answer->pdfFile : QString());
 }
 
 } // namespace PrintDialog
