@@ -12,7 +12,9 @@ skip() { echo "SKIP: $*"; exit 77; }
 command -v apt-get >/dev/null || skip "no apt-get on this machine"
 command -v dpkg-shlibdeps >/dev/null || skip "no dpkg-shlibdeps (dpkg-dev) to compute the dependencies"
 # A Rappelix already installed here stays as it is.
-if dpkg-query -W -f='${Status}' rappelix 2>/dev/null | grep -q 'install ok'; then
+# A package removed but not purged is "deinstall ok config-files": only "ok installed" counts.
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
+if installed rappelix; then
   skip "a rappelix package is already installed; remove it to run this test"
 fi
 [ ! -e /usr/bin/rappelix ] || skip "/usr/bin/rappelix exists outside any package"
@@ -29,9 +31,9 @@ apt_get() { DEBIAN_FRONTEND=noninteractive apt-get -q -y -o DPkg::Lock::Timeout=
 package_cleanup() {
   local left=()
   for pkg in "${PKG_INSTALLED[@]}"; do
-    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok' && left+=("$pkg")
+    installed "$pkg" && left+=("$pkg")
   done
-  [ ${#left[@]} -eq 0 ] || apt_get remove "${left[@]}" >"$PKG_DIR/cleanup.log" 2>&1 || true
+  [ ${#left[@]} -eq 0 ] || apt_get purge "${left[@]}" >"$PKG_DIR/cleanup.log" 2>&1 || true
   rm -rf "$PKG_DIR"
 }
 trap 'e2e_cleanup; package_cleanup' EXIT
@@ -41,7 +43,9 @@ e2e_log "cpack -G DEB"
   { cat "$PKG_DIR/cpack.log" >&2; e2e_fail "cpack failed"; }
 deb=$(ls "$PKG_DIR"/rappelix_*.deb)
 e2e_log "$(basename "$deb"): $(dpkg-deb -f "$deb" Depends)"
-dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || e2e_fail "the dependencies miss Qt Widgets"
+for dep in libqt6widgets6 libqt6printsupport6; do
+  dpkg-deb -f "$deb" Depends | grep -q "$dep" || e2e_fail "the dependencies miss $dep"
+done
 for field in Maintainer Section Description; do
   [ -n "$(dpkg-deb -f "$deb" "$field")" ] || e2e_fail "no $field"
 done
@@ -52,7 +56,7 @@ mapfile -t PKG_INSTALLED < <(apt-get install -s -q -y "$deb" 2>/dev/null | awk '
 e2e_log "apt-get install ${PKG_INSTALLED[*]}"
 apt_get install "$deb" >"$PKG_DIR/install.log" 2>&1 || { cat "$PKG_DIR/install.log" >&2; e2e_fail "apt-get install failed"; }
 dpkg-query -W -f='${Status}' rappelix | grep -q 'install ok installed' || e2e_fail "rappelix is not installed"
-for f in /usr/bin/rappelix /usr/share/applications/rappelix.desktop \
+for f in /usr/bin/rappelix /usr/lib/rappelix/rappelix_print.so /usr/share/applications/rappelix.desktop \
   /usr/share/icons/hicolor/scalable/apps/rappelix.svg /usr/share/metainfo/fr.rappelix.rappelix.metainfo.xml; do
   [ -e "$f" ] || e2e_fail "$f is not installed"
 done
@@ -71,10 +75,10 @@ sleep 0.3
 xdotool key Up Return
 e2e_wait_exit 10
 
-e2e_log "apt-get remove ${PKG_INSTALLED[*]}"
-apt_get remove "${PKG_INSTALLED[@]}" >"$PKG_DIR/remove.log" 2>&1 || { cat "$PKG_DIR/remove.log" >&2; e2e_fail "apt-get remove failed"; }
+e2e_log "apt-get purge ${PKG_INSTALLED[*]}"
+apt_get purge "${PKG_INSTALLED[@]}" >"$PKG_DIR/remove.log" 2>&1 || { cat "$PKG_DIR/remove.log" >&2; e2e_fail "apt-get purge failed"; }
 for pkg in "${PKG_INSTALLED[@]}"; do
-  ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok' || e2e_fail "$pkg is still installed"
+  ! installed "$pkg" || e2e_fail "$pkg is still installed"
 done
 for f in /usr/bin/rappelix /usr/share/applications/rappelix.desktop; do
   [ ! -e "$f" ] || e2e_fail "$f is left behind"
