@@ -27,7 +27,8 @@ int main(int argc, char *argv[])
         QApplication::installTranslator(&qtTranslator);
 
     // Before anything is read: a copy already running on this data folder only comes forward.
-    SingleCopy single(preparer_dossier());
+    const QString dataFolder = preparer_dossier();
+    SingleCopy single(dataFolder);
     if (!single.start())
         return 0;
 
@@ -44,6 +45,6 @@ int main(int argc, char *argv[])
         window.sessionEnding();
         QCoreApplication::exit(0);
     });
-    window.Form_Load();
+    window.Form_Load(dataFolder);
     return app.exec();
 }

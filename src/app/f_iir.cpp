@@ -153,7 +153,7 @@ void f_iir::buildMenus()
     mPopExit = action(mPopupSys, QStringLiteral(" &Quitter"), &f_iir::mPopExit_Click);
 }
 
-void f_iir::Form_Load()
+void f_iir::Form_Load(const QString &dataFolder)
 {
     m_session.slotTable.clear();
     m_session.flags = Flags{};
@@ -161,7 +161,7 @@ void f_iir::Form_Load()
     // The window starts minimised, which keeps it off the screen until restored.
     addTrayIcon();
     setUpGrid();
-    m_session.file.setFolder(preparer_dossier());
+    m_session.file.setFolder(dataFolder.isEmpty() ? preparer_dossier() : dataFolder);
     m_model->beginLoad();
     m_session.file.charger_notes(m_session.table);
     m_model->endLoad();

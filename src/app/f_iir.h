@@ -29,7 +29,8 @@ public:
     ~f_iir() override;
 
     // Start-up, in order: slots and flags, work area, show, tray, table, data folder, notes, row 1, tray preference.
-    void Form_Load();
+    // The data folder is the one preparer_dossier() gave the caller, or is prepared here.
+    void Form_Load(const QString &dataFolder = QString());
 
     Session &session() { return m_session; }
     const Clock &clock() const { return m_clock; }
