@@ -1,6 +1,7 @@
 #include "testutil.h"
 
 #include "store/cp1252.h"
+#include "store/notesfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -63,6 +64,30 @@ QByteArray notesFile(int n)
     for (int i = 1; i <= n; ++i)
         bytes += "\"Le 01/12 \xe0 10:00\",\"note " + QByteArray::number(i) + "\",\"\",\"\"\r\n";
     return bytes;
+}
+
+NoteTable tableOf(const QList<QStringList> &rows)
+{
+    NoteTable t;
+    t.setUp();
+    fill(t, rows);
+    return t;
+}
+
+QList<QStringList> storedRows(const QString &folder)
+{
+    NoteTable t;
+    t.setUp();
+    NotesFile(folder).charger_notes(t);
+    return rowsOf(t);
+}
+
+QByteArray records(const QList<QStringList> &records)
+{
+    QString text;
+    for (const QStringList &r : records)
+        text += u'"' + r.join(QStringLiteral("\",\"")) + QStringLiteral("\"\r\n");
+    return cp1252::encode(text);
 }
 
 void useFrenchLocale()

@@ -44,6 +44,12 @@ void fill(NoteTable &table, const QList<QStringList> &rows);
 QList<QStringList> rowsOf(const NoteTable &table);
 // A notes file of n notes "note 1" .. "note n", created Le 01/12 à 10:00.
 QByteArray notesFile(int n);
+// A set-up table holding these rows of five cells.
+NoteTable tableOf(const QList<QStringList> &rows);
+// The rows that the notes file of a data folder holds, read back.
+QList<QStringList> storedRows(const QString &folder);
+// The notes file of these records (stamp, text, alert, alerted).
+QByteArray records(const QList<QStringList> &records);
 // French regional settings for the whole test program.
 void useFrenchLocale();
 }  // namespace testutil
