@@ -1,168 +1,135 @@
-// The main window as a whole: start-up, the close box, and the ways the program ends.
-#include "app/f_iir.h"
-#include "testutil.h"
+// The main window: the ways it ends, and the list commands on real note windows and the real
+// notes file.
+#include "app/msgbox.h"
+#include "testapp.h"
 
-#include <QAction>
-#include <QMenuBar>
-#include <QScreen>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
-#include <QTableView>
 #include <QtTest>
 
-using testutil::readFile;
-using testutil::writeFile;
-
 namespace {
-const QByteArray kTwoNotes =
-    "\"Le 01/12 \xe0 16:26\",\"Acheter du pain~Appeler le \xa4garage\xa4\",\"lundi 08/12 9h30\",\"\"\r\n"
-    "\"Le 02/12 \xe0 09:05\",\"Rendre les livres\",\"mardi 02/12 14h00\",\"1\"\r\n";
-
-QStringList captions(const QList<QAction *> &actions)
-{
-    QStringList out;
-    for (const QAction *a : actions)
-        out << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    return out;
+const QList<QStringList> kPlaceholder = {{"", "", "", "-1", ""}};
 }
-} // namespace
 
 class TestApp : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { testutil::useFrenchLocale(); }
-    void firstStart();
-    void startWithNotes();
-    void menus();
-    void closeBoxKeepsRunning();
-    void quitWritesOnceAndEnds();
-    void trayQuitWritesTwice();
-    void sessionEndSavesTypedText();
+    void quit_data();
+    void quit();
+    void newNote();
+    void deleteRenumbersOpenWindows();
+    void deleteAll();
+    void showAllAndHideAll();
 };
 
-void TestApp::firstStart()
+void TestApp::quit_data()
 {
-    TempDataHome home;
-    MockClock clock;
-    f_iir w(clock);
-    w.Form_Load();
-    QVERIFY(QFileInfo(home.folder()).isDir());
-    QCOMPARE(w.session().file.folder(), home.folder());
-    const NoteTable &t = w.session().table;
-    QCOMPARE(t.Rows(), 2);
-    QCOMPARE(testutil::rowsOf(t), (QList<QStringList>{{"", "", "", "-1", ""}}));
-    QCOMPARE(t.TextMatrix(0, 1), QStringLiteral("Note"));
-    QCOMPARE(t.TextMatrix(0, 2), QStringLiteral("Alerte"));
-    QCOMPARE(t.Row(), 1);
-    QCOMPARE(w.gri->currentIndex().row(), 0);
-    QVERIFY(w.gri->selectionModel()->isRowSelected(0, {}));
-    // Only the note and alert columns show.
-    for (int c : {0, 3, 4})
-        QVERIFY(w.gri->isColumnHidden(c));
-    QCOMPARE(w.gri->columnWidth(1), 427); // 6400 twips
-    QCOMPARE(w.gri->columnWidth(2), 120); // 1800 twips
-    // No preference file: the window comes up, centred on the screen.
-    QVERIFY(w.isVisible());
-    QCOMPARE(w.windowTitle(), QStringLiteral("Rappelix"));
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    QVERIFY(qAbs(w.frameGeometry().center().x() - screen.center().x()) <= 1);
-    QVERIFY(qAbs(w.frameGeometry().center().y() - screen.center().y()) <= 1);
-    QCOMPARE(w.session().file.writeCount(), 0);
-    QVERIFY(!QFile::exists(home.notesPath()));
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("writes");
+    QTest::newRow("Quitter") << "Quitter" << 1; // once: the note windows close without writing
+    QTest::newRow("tray menu's Quitter") << " &Quitter" << 2;
+    QTest::newRow("close box") << "close box" << 0; // to the tray: the program goes on
 }
 
-void TestApp::startWithNotes()
+void TestApp::quit()
 {
-    TempDataHome home;
-    writeFile(home.notesPath(), kTwoNotes);
-    MockClock clock;
-    f_iir w(clock);
-    w.Form_Load();
-    const NoteTable &t = w.session().table;
-    QCOMPARE(t.Rows(), 3);
-    QCOMPARE(t.TextMatrix(1, Col::Text), QStringLiteral("Acheter du pain\r\nAppeler le \"garage\""));
-    QCOMPARE(t.TextMatrix(2, Col::Alerted), QStringLiteral("1"));
-    QCOMPARE(t.TextMatrix(1, Col::Slot), QString());
-    QCOMPARE(w.gri->model()->rowCount(), 2);
-    QCOMPARE(w.gri->model()->index(1, 2).data().toString(), QStringLiteral("mardi 02/12 14h00"));
-    QCOMPARE(t.Row(), 1);
-    for (int s = 1; s <= SlotTable::kMax; ++s)
-        QVERIFY(!w.fenetre(s));
+    QFETCH(QString, how);
+    QFETCH(int, writes);
+    const bool ends = how != QLatin1String("close box");
+    App app(testutil::notesFile(3));
+    QSignalSpy quit(&app.w, &f_iir::quitRequested);
+    app.w.m_toutafficher_Click();
+    app.windowOf(2)->Text2->setPlainText(QStringLiteral("dernier mot"));
+    if (!ends)
+        QVERIFY(!app.w.close());
+    else
+        (how == QLatin1String("Quitter") ? app.w.m_quitter : app.w.mPopExit)->trigger();
+    QCOMPARE(quit.count(), ends ? 1 : 0);
+    QCOMPARE(app.writes(), writes);
+    QCOMPARE(app.openSlots().size(), ends ? 0 : 3);
+    QCOMPARE(testutil::readFile(app.home.notesPath()).contains("dernier mot"), ends);
+    QVERIFY(app.w.Timer1->isActive());
 }
 
-void TestApp::menus()
+// "Nouvelle" takes the placeholder row, then appends, up to 100 notes; "Voir", "Supprimer" and
+// "Tout afficher" leave the placeholder alone.
+void TestApp::newNote()
 {
-    TempDataHome home;
-    MockClock clock;
-    f_iir w(clock);
-    QStringList bar;
-    for (QAction *a : w.menuBar()->actions())
-        bar << a->text();
-    QCOMPARE(bar, (QStringList{"&Fichier", "&Liste", "&Options", "&?"}));
-    QCOMPARE(captions(w.m_fichier->actions()), (QStringList{"Réduire", "&Imprimer", "-", "Quitter"}));
-    QCOMPARE(captions(w.m_fenetre->actions()),
-             (QStringList{"Tout afficher", "Tout masquer", "-", "Tout supprimer"}));
-    QCOMPARE(captions(w.m_options->actions()), (QStringList{"&Démarrer dans la barre de tâche"}));
-    QCOMPARE(captions(w.m_interro->actions()), (QStringList{"Aide...", "&A propos..."}));
-    QCOMPARE(captions(w.mPopupSys->actions()), (QStringList{"&Nouvelle", "&Restaurer", " &Quitter"}));
-    QVERIFY(!w.m_tb->isChecked());
+    App app;
+    app.w.Command2_Click();
+    app.w.Command3_Click();
+    app.w.m_toutafficher_Click();
+    QCOMPARE(testutil::rowsOf(app.table()), kPlaceholder);
+    app.w.Command1_Click();
+    app.w.Command1_Click();
+    QCOMPARE(app.table().Rows(), 3);
+    QCOMPARE(app.windowOf(1)->windowTitle(), QStringLiteral("Le 07/12 à 10:20"));
+    QCOMPARE(app.cell(1, Col::Stamp), QStringLiteral("Le 07/12 à 10:20"));
+    QCOMPARE(app.windowOf(2)->pos(), app.cellOf(2));
+    QCOMPARE(app.writes(), 0); // the file gets them at the next write
+
+    App full(testutil::notesFile(100));
+    full.w.Command1_Click();
+    QCOMPARE(full.table().Rows(), 101);
+    full.w.Command3_Click(); // on row 1
+    full.w.Command1_Click();
+    QCOMPARE(full.table().Rows(), 101);
+    QCOMPARE(full.openSlots(), QList<int>{1});
 }
 
-void TestApp::closeBoxKeepsRunning()
+// Open windows go on showing their own notes once the rows above them go; the last note
+// deleted, the placeholder is back.
+void TestApp::deleteRenumbersOpenWindows()
 {
-    TempDataHome home;
-    MockClock clock;
-    f_iir w(clock);
-    w.Form_Load();
-    QSignalSpy quit(&w, &f_iir::quitRequested);
-    QVERIFY(!w.close());
-    QVERIFY(w.isMinimized() || !w.isVisible());
-    QCOMPARE(quit.count(), 0);
-    QCOMPARE(w.session().file.writeCount(), 0);
-    QVERIFY(w.Timer1->isActive());
+    App app(testutil::notesFile(4));
+    for (int row : {3, 4, 1}) // slots 1, 2, 3
+        app.view(row);
+    app.table().setRow(2);
+    app.w.Command3_Click();
+    QCOMPARE(app.table().Rows(), 4);
+    QCOMPARE(app.w.fenetre(1)->f_pos, 2);
+    QCOMPARE(app.w.fenetre(2)->f_pos, 3);
+    QCOMPARE(app.w.fenetre(3)->f_pos, 1);
+    app.w.fenetre(2)->Text2->setPlainText(QStringLiteral("quatre"));
+    QCOMPARE(app.cell(3, Col::Text), QStringLiteral("quatre"));
+    for (int n = 0; n < 3; ++n) {
+        app.table().setRow(1);
+        app.w.Command3_Click();
+    }
+    QCOMPARE(testutil::rowsOf(app.table()), kPlaceholder);
+    QVERIFY(app.openSlots().isEmpty());
 }
 
-void TestApp::quitWritesOnceAndEnds()
+void TestApp::deleteAll()
 {
-    TempDataHome home;
-    writeFile(home.notesPath(), kTwoNotes);
-    MockClock clock;
-    f_iir w(clock);
-    w.Form_Load();
-    QSignalSpy quit(&w, &f_iir::quitRequested);
-    w.m_quitter->trigger();
-    QCOMPARE(quit.count(), 1);
-    QCOMPARE(w.session().file.writeCount(), 1);
-    QCOMPARE(readFile(home.notesPath()), kTwoNotes);
+    App app(testutil::notesFile(3));
+    app.view(1);
+    MsgBox::setNextAnswer(QMessageBox::No);
+    app.w.m_reinit_Click();
+    QCOMPARE(app.table().Rows(), 4);
+    MsgBox::setNextAnswer(QMessageBox::Yes);
+    app.w.m_reinit_Click();
+    QCOMPARE(testutil::rowsOf(app.table()), kPlaceholder);
+    QVERIFY(app.openSlots().isEmpty());
+    QCOMPARE(app.writes(), 1); // once, not once a window
+    QCOMPARE(testutil::readFile(app.home.notesPath()), QByteArray("\"\",\"\",\"\",\"\"\r\n"));
 }
 
-void TestApp::trayQuitWritesTwice()
+// An open window comes forward as it is; closed and shown again, its note is read afresh.
+void TestApp::showAllAndHideAll()
 {
-    TempDataHome home;
-    writeFile(home.notesPath(), kTwoNotes);
-    MockClock clock;
-    f_iir w(clock);
-    w.Form_Load();
-    QSignalSpy quit(&w, &f_iir::quitRequested);
-    w.mPopExit->trigger();
-    QCOMPARE(quit.count(), 1);
-    QCOMPARE(w.session().file.writeCount(), 2);
-    QCOMPARE(readFile(home.notesPath()), kTwoNotes);
-}
-
-void TestApp::sessionEndSavesTypedText()
-{
-    TempDataHome home;
-    writeFile(home.notesPath(), kTwoNotes);
-    MockClock clock;
-    f_iir w(clock);
-    w.Form_Load();
-    w.sessionEnding();
-    QCOMPARE(w.session().file.writeCount(), 0); // nothing pending, nothing written
-    w.session().table.setTextMatrix(2, Col::Text, QStringLiteral("Rendre les livres demain"));
-    w.session().flags.textChanged = true;
-    w.sessionEnding();
-    QCOMPARE(w.session().file.writeCount(), 1);
-    QVERIFY(readFile(home.notesPath()).contains("Rendre les livres demain"));
+    App app(testutil::notesFile(4));
+    QCOMPARE(app.view(3)->pos(), app.cellOf(1));
+    app.table().setTextMatrix(3, Col::Text, QStringLiteral("ailleurs"));
+    app.w.m_toutafficher_Click();
+    QCOMPARE(app.openSlots(), (QList<int>{1, 2, 3, 4}));
+    QCOMPARE(app.windowOf(1)->pos(), app.cellOf(2));
+    QCOMPARE(app.view(3)->Text2->toPlainText(), QStringLiteral("note 3"));
+    QCOMPARE(app.writes(), 0);
+    app.w.m_toutmasquer_Click();
+    QVERIFY(app.openSlots().isEmpty());
+    QCOMPARE(app.writes(), 4); // each closing window writes
+    QCOMPARE(app.view(3)->Text2->toPlainText(), QStringLiteral("ailleurs"));
 }
 
 QTEST_MAIN(TestApp)
