@@ -1,186 +1,88 @@
-// The note window on its own: its layout, what it writes into its row, its red state and its close.
-#include "app/f_iir.h"
-#include "testutil.h"
+// The note window's alert editor: its lists (today and the fifteen days after, 7h00 to 19h45 by
+// quarter hours), what it proposes, and what "Ok" and "Pas d'alerte" do to the row and the file.
+#include "testapp.h"
 
 #include <QComboBox>
-#include <QFrame>
 #include <QLabel>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QtTest>
-
-namespace {
-struct Fixture {
-    Fixture()
-    {
-        testutil::writeFile(home.notesPath(), testutil::notesFile(2));
-        w.Form_Load();
-        w.session().table.setRow(2);
-        w.Command2_Click();
-        n = w.fenetre(1);
-    }
-    ~Fixture()
-    {
-        if (w.fenetre(1))
-            w.fenetre(1)->close();
-    }
-    NoteTable &table() { return w.session().table; }
-    int writes() { return w.session().file.writeCount(); }
-
-    TempDataHome home;
-    MockClock clock;
-    f_iir w{clock};
-    f_test *n = nullptr;
-};
-
-QColor background(QWidget *w)
-{
-    return w->palette().color(w->backgroundRole());
-}
-} // namespace
 
 class TestNote : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { testutil::useFrenchLocale(); }
-    void layout();
-    void typingReachesTheRowAtOnce();
-    void lineBreaksTravelAsCrLf_data();
-    void lineBreaksTravelAsCrLf();
-    void emptyNoteIsNoChange();
-    void lostFocusWrites();
-    void redStateTouchesNamedControlsOnly();
-    void closeHandler();
+    void lists();
+    void preselection_data();
+    void preselection();
+    void okThenNoAlert();
 };
 
-void TestNote::layout()
+// Across a month and a year end, up to the latest alert there is.
+void TestNote::lists()
 {
-    Fixture f;
-    QCOMPARE(f.n->size(), QSize(327, 87)); // 4905 x 1305 twips
-    QCOMPARE(f.n->Text2->geometry(), QRect(0, 32, 325, 53));
-    QCOMPARE(f.n->Command1->text(), QStringLiteral("M'alerter"));
-    QCOMPARE(f.n->Command2->text(), QStringLiteral("Pas d'alerte"));
-    QVERIFY(!f.n->Frame1->isVisible());
-    QVERIFY(f.n->Command1->isEnabled());
-    QVERIFY(f.n->Command2->isEnabled());
-    QCOMPARE(background(f.n), QColor(255, 255, 128));
-    QCOMPARE(f.n->Text2->font().family(), QStringLiteral("Verdana"));
-    // Tab order: the text first, then the buttons, the lists and "Ok".
-    QList<QWidget *> order;
-    QWidget *w = f.n->Text2;
-    for (int i = 0; i < 7; ++i, w = w->nextInFocusChain()) {
-        while (w->focusPolicy() == Qt::NoFocus)
-            w = w->nextInFocusChain();
-        order << w;
-    }
-    QCOMPARE(order, (QList<QWidget *>{f.n->Text2, f.n->Command1, f.n->Command2, f.n->Combo1, f.n->Combo2,
-                                      f.n->Combo3, f.n->Command3}));
+    App app({}, QDateTime(QDate(2026, 12, 25), QTime(8, 0)));
+    app.w.Command1_Click();
+    f_test *w = app.windowOf(1);
+    QStringList all[3];
+    QComboBox *combos[] = {w->Combo1, w->Combo2, w->Combo3};
+    for (int c = 0; c < 3; ++c)
+        for (int i = 0; i < combos[c]->count(); ++i)
+            all[c] << combos[c]->itemText(i);
+    QCOMPARE(all[0].size(), 16);
+    QCOMPARE(all[0].first(), QStringLiteral("vendredi 25/12"));
+    QCOMPARE(all[0][7], QStringLiteral("vendredi 01/01"));
+    QCOMPARE(all[1],
+             (QStringList{"7", "8", "9", "10", "11", "12", "13", "14", "15", "16", "17", "18", "19"}));
+    QCOMPARE(all[2], (QStringList{"00", "15", "30", "45"}));
+    w->Command1_Click();
+    for (QComboBox *c : combos)
+        c->setCurrentIndex(c->count() - 1);
+    w->Command3_Click();
+    QCOMPARE(app.cell(1, Col::Alert), QStringLiteral("samedi 09/01 19h45"));
 }
 
-void TestNote::typingReachesTheRowAtOnce()
+void TestNote::preselection_data()
 {
-    Fixture f;
-    f.w.session().flags.textChanged = false;
-    QTest::keyClick(f.n->Text2, Qt::Key_X);
-    QCOMPARE(f.table().TextMatrix(2, Col::Text), QStringLiteral("note 2x"));
-    QVERIFY(f.w.session().flags.textChanged);
-    QCOMPARE(f.writes(), 0);
-    // The pending text is saved at the next tick.
-    f.w.Timer1_Timer();
-    QCOMPARE(f.writes(), 1);
-    QVERIFY(testutil::readFile(f.home.notesPath()).contains("note 2x"));
+    QTest::addColumn<QTime>("now");
+    QTest::addColumn<QString>("hour");
+    QTest::newRow("05:59") << QTime(5, 59) << "7";
+    QTest::newRow("06:00") << QTime(6, 0) << "7";
+    QTest::newRow("07:00") << QTime(7, 0) << "8";
+    QTest::newRow("18:59") << QTime(18, 59) << "19";
+    QTest::newRow("19:00") << QTime(19, 0) << "7";
 }
 
-void TestNote::lineBreaksTravelAsCrLf_data()
+// A new note proposes today, the next full hour between 7 and 19 (else 7) and "00".
+void TestNote::preselection()
 {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("cell");
-    QTest::newRow("paragraphs") << QStringLiteral("a\nb\n\nc") << QStringLiteral("a\r\nb\r\n\r\nc");
-    QTest::newRow("pasted CR LF") << QStringLiteral("a\r\nb") << QStringLiteral("a\r\nb");
-    QTest::newRow("line separator") << QStringLiteral("a\u2028b") << QStringLiteral("a\r\nb");
-    QTest::newRow("trailing break") << QStringLiteral("a\n") << QStringLiteral("a\r\n");
+    QFETCH(QTime, now);
+    QFETCH(QString, hour);
+    App app({}, QDateTime(QDate(2026, 12, 7), now));
+    app.w.Command1_Click();
+    f_test *w = app.windowOf(1);
+    QCOMPARE(QStringList({w->Combo1->currentText(), w->Combo2->currentText(), w->Combo3->currentText()}),
+             (QStringList{"lundi 07/12", hour, "00"}));
+    QCOMPARE(app.cell(1, Col::Alert), QString());
+    w->Command1_Click();
+    w->Command3_Click();
+    QCOMPARE(app.cell(1, Col::Alert), QStringLiteral("lundi 07/12 %1h00").arg(hour));
 }
 
-void TestNote::lineBreaksTravelAsCrLf()
+// "Ok" stores what the three lists say, arms the alert again and writes; "Pas d'alerte" clears it.
+void TestNote::okThenNoAlert()
 {
-    QFETCH(QString, typed);
-    QFETCH(QString, cell);
-    Fixture f;
-    f.n->Text2->clear();
-    f.n->Text2->insertPlainText(typed);
-    QCOMPARE(f.table().TextMatrix(2, Col::Text), cell);
-    // Shown again, the box holds the same lines.
-    f.n->close();
-    f.w.Command2_Click();
-    QCOMPARE(f_test::toCell(f.w.fenetre(1)->Text2->toPlainText()), cell);
-}
-
-void TestNote::emptyNoteIsNoChange()
-{
-    Fixture f;
-    f.n->close();
-    f.table().setTextMatrix(2, Col::Text, QString());
-    f.w.session().flags.textChanged = false;
-    f.w.Command2_Click();
-    QVERIFY(!f.w.session().flags.textChanged);
-    QCOMPARE(f.w.fenetre(1)->Text2->toPlainText(), QString());
-}
-
-void TestNote::lostFocusWrites()
-{
-    Fixture f;
-    f.n->activateWindow();
-    f.n->Text2->setFocus();
-    QTRY_VERIFY(f.n->Text2->hasFocus());
-    f.n->Command2->setFocus(Qt::TabFocusReason);
-    QTRY_COMPARE(f.writes(), 1);
-    f.w.session().flags.autosave = false;
-    f.n->Text2->setFocus();
-    f.n->Command1->setFocus(Qt::TabFocusReason);
-    QCOMPARE(f.writes(), 1);
-    f.w.session().flags.autosave = true;
-}
-
-void TestNote::redStateTouchesNamedControlsOnly()
-{
-    Fixture f;
-    QWidget *const kept[] = {f.n->Label1, f.n->Command1, f.n->Command2, f.n->Command3,
-                             f.n->Combo1, f.n->Combo2,   f.n->Combo3};
-    QList<QColor> before;
-    for (QWidget *w : kept)
-        before << background(w);
-    f.n->en_rouge();
-    for (QWidget *w : std::initializer_list<QWidget *>{f.n, f.n->Frame1, f.n->Text2, f.n->Label2, f.n->Label3,
-                                                       f.n->Label4})
-        QCOMPARE(background(w), QColor(255, 0, 0));
-    for (int i = 0; i < 7; ++i)
-        QVERIFY2(background(kept[i]) == before[i], qPrintable(kept[i]->metaObject()->className()));
-    // Still red after the alert is set again or removed; a window opened later starts yellow.
-    f.n->Command1_Click();
-    f.n->Command3_Click();
-    f.n->Command2_Click();
-    QCOMPARE(background(f.n), QColor(255, 0, 0));
-    f.n->close();
-    f.w.Command2_Click();
-    QCOMPARE(background(f.w.fenetre(1)), QColor(255, 255, 128));
-}
-
-void TestNote::closeHandler()
-{
-    Fixture f;
-    const int slot = f.n->f_monindice;
-    f.n->close();
-    QCOMPARE(f.writes(), 1);
-    QCOMPARE(f.table().TextMatrix(2, Col::Slot), QString());
-    QVERIFY(!f.w.session().slotTable.inUse(slot));
-    QCOMPARE(f.table().TextMatrix(2, Col::Text), QStringLiteral("note 2"));
-    // With autosave off (all windows closed at once) the window writes nothing.
-    f.w.Command2_Click();
-    f.w.session().flags.autosave = false;
-    f.w.fenetre(1)->close();
-    QCOMPARE(f.writes(), 1);
-    QCOMPARE(f.table().TextMatrix(2, Col::Slot), QString());
-    f.w.session().flags.autosave = true;
+    App app(testutil::records({{"Le 01/12 à 16:26", "pain", "lundi 07/12 10h15", "1"}}));
+    f_test *w = app.view(1);
+    w->Command1_Click();
+    w->Combo1->setCurrentIndex(2);
+    w->Combo2->setCurrentText(QStringLiteral("9"));
+    w->Combo3->setCurrentText(QStringLiteral("30"));
+    w->Command3_Click();
+    QCOMPARE(w->Label1->text(), QStringLiteral("mercredi 09/12 9h30"));
+    QCOMPARE(testutil::storedRows(app.home.folder())[0],
+             (QStringList{"Le 01/12 à 16:26", "pain", "mercredi 09/12 9h30", "", ""}));
+    w->Command2_Click();
+    QCOMPARE(w->Label1->text(), QString());
+    QCOMPARE(testutil::storedRows(app.home.folder())[0],
+             (QStringList{"Le 01/12 à 16:26", "pain", "", "", ""}));
 }
 
 QTEST_MAIN(TestNote)
