@@ -1,8 +1,8 @@
 # Shared helpers for the end-to-end tests: the real program on a private X display.
 # Source it from a test script; it sets up a display, a data home and clean-up on exit.
-# Variables: E2E_DISPLAY_SIZE (default 1280x1024x24), E2E_OUT (folder for screenshots,
-# default the current folder), E2E_TRAY=1 to start trayer as the notification area,
-# E2E_WM=1 to start a window manager (openbox), so windows get title bars and Alt+F4 closes.
+# Variables: E2E_DISPLAY_SIZE (default 1280x1024x24), E2E_OUT (folder for screenshots, default
+# the current folder), E2E_TRAY=1 to start trayer as the notification area, E2E_WM=1 to start
+# a window manager (openbox), so that windows get title bars and Alt+F4 closes.
 set -euo pipefail
 
 e2e_fail() {
@@ -15,9 +15,7 @@ e2e_log() { echo "-- $*"; }
 E2E_OUT=${E2E_OUT:-$PWD}
 mkdir -p "$E2E_OUT"
 E2E_TMP=$(mktemp -d)
-export XDG_DATA_HOME="$E2E_TMP/data"
-export XDG_RUNTIME_DIR="$E2E_TMP/runtime"
-export HOME="$E2E_TMP/home"
+export XDG_DATA_HOME="$E2E_TMP/data" XDG_RUNTIME_DIR="$E2E_TMP/runtime" HOME="$E2E_TMP/home"
 mkdir -p "$XDG_DATA_HOME/rapix" "$XDG_RUNTIME_DIR" "$HOME"
 chmod 700 "$XDG_RUNTIME_DIR"
 export QT_QPA_PLATFORM=xcb
@@ -33,66 +31,73 @@ e2e_cleanup() {
 }
 trap e2e_cleanup EXIT
 
-# Starts Xvfb on a free display number and, with E2E_TRAY=1, trayer as the notification area.
+# Polls a command for up to $1 seconds.
+e2e_until() {
+  local end=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ $SECONDS -le $end ] || return 1
+    sleep 0.1
+  done
+}
+
+# Starts Xvfb on a free display number (it picks one and tells it), and the optional window
+# manager and notification area.
 e2e_start_display() {
-  # Xvfb picks a free display number itself and tells it: no race with other tests.
   local fifo="$E2E_TMP/displayfd" n=""
   mkfifo "$fifo"
   Xvfb -displayfd 3 -screen 0 "${E2E_DISPLAY_SIZE:-1280x1024x24}" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
   E2E_PIDS+=($!)
   read -r -t 20 n <"$fifo" || e2e_fail "Xvfb did not start"
   export DISPLAY=":$n"
-  for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
-  xdpyinfo >/dev/null 2>&1 || e2e_fail "Xvfb did not start"
+  e2e_until 5 xdpyinfo >/dev/null 2>&1 || e2e_fail "Xvfb did not start"
   if [ "${E2E_WM:-0}" = 1 ]; then
     openbox --sm-disable >/dev/null 2>&1 &
     E2E_PIDS+=($!)
-    for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.05; done
-    sleep 0.5  # let it finish taking over the screen before windows are mapped
+    e2e_until 5 eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window'
+    sleep 0.5 # let it finish taking over the screen before windows are mapped
   fi
   if [ "${E2E_TRAY:-0}" = 1 ]; then
     trayer --edge bottom --align right --widthtype pixel --width 120 --heighttype pixel --height 30 \
       --SetDockType true --transparent false >/dev/null 2>&1 &
     E2E_PIDS+=($!)
-    for _ in $(seq 100); do xdotool search --class trayer >/dev/null 2>&1 && break; sleep 0.05; done
+    e2e_until 5 xdotool search --class trayer >/dev/null 2>&1
   fi
 }
 
-# Starts the program (path in $1, further arguments passed on) and records its pid in E2E_APP.
+# Starts the program (path in $1, further arguments passed on); its pid goes to E2E_APP.
 e2e_start_app() {
-  local bin=$1; shift
+  local bin=$1
+  shift
   LANG=fr_FR.UTF-8 "$bin" "$@" >"$E2E_TMP/app.log" 2>&1 &
   E2E_APP=$!
   E2E_PIDS+=($E2E_APP)
 }
 
-# Waits (up to $2 seconds, default 10) for a visible window whose title matches $1; prints its id.
+# Prints the first visible window whose title matches $1, waiting up to $2 seconds (default 20).
 e2e_wait_window() {
-  local name=$1 timeout=${2:-20} id
-  local end=$((SECONDS + timeout))
-  while [ $SECONDS -le $end ]; do
-    id=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -n1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
+  local id end=$((SECONDS + ${2:-20}))
+  until id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1) && [ -n "$id" ]; do
+    [ $SECONDS -le $end ] || return 1
     sleep 0.1
   done
-  return 1
+  echo "$id"
 }
 
-# Waits for the program to end (up to $1 seconds, default 10); fails if it does not.
+# Waits up to $1 seconds (default 10) for the program to end.
 e2e_wait_exit() {
-  local timeout=${1:-10}
-  local end=$((SECONDS + timeout))
-  while [ $SECONDS -le $end ]; do
-    kill -0 "$E2E_APP" 2>/dev/null || { wait "$E2E_APP" 2>/dev/null || true; return 0; }
-    sleep 0.1
-  done
-  e2e_fail "the program did not end"
+  e2e_until "${1:-10}" eval '! kill -0 "$E2E_APP" 2>/dev/null' || e2e_fail "the program did not end"
+  wait "$E2E_APP" 2>/dev/null || true
 }
 
-# Saves a screenshot of the whole screen as $E2E_OUT/$1.png.
-e2e_screenshot() {
-  import -window root "$E2E_OUT/$1.png"
+# "Quitter", the last entry of "&Fichier", from the keyboard in window $1.
+e2e_quit() {
+  xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1"
+  xdotool key --clearmodifiers alt+f
+  sleep 0.3
+  xdotool key Up Return
+  e2e_wait_exit 10
 }
 
-# The bytes of a file as hex, for exact comparisons in shell.
+e2e_screenshot() { import -window root "$E2E_OUT/$1.png"; }
 e2e_hex() { od -An -tx1 -v "$1" | tr -d ' \n'; }
