@@ -4,23 +4,14 @@
 #include "store/notesfile.h"
 
 #include <QDir>
-#include <QFile>
-#include <QLocale>
 #include <QtTest>
-
-TempDataHome::TempDataHome()
-{
-    qputenv("XDG_DATA_HOME", m_dir.path().toLocal8Bit());
-}
 
 namespace testutil {
 
 QByteArray readFile(const QString &path)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return f.readAll();
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 void writeFile(const QString &path, const QByteArray &bytes)
@@ -31,47 +22,28 @@ void writeFile(const QString &path, const QByteArray &bytes)
     QCOMPARE(f.write(bytes), bytes.size());
 }
 
-QByteArray cp1252(const QString &text)
+NoteTable tableOf(const QList<QStringList> &rows)
 {
-    return cp1252::encode(text);
-}
-
-void fill(NoteTable &table, const QList<QStringList> &rows)
-{
+    NoteTable t;
+    t.setUp();
     for (int i = 0; i < rows.size(); ++i) {
         if (i > 0)
-            table.AddItem();
+            t.AddItem();
         for (int c = 0; c < Col::Count; ++c)
-            table.setTextMatrix(i + 1, c, rows[i].value(c));
+            t.setTextMatrix(i + 1, c, rows[i].value(c));
     }
+    return t;
 }
 
 QList<QStringList> rowsOf(const NoteTable &table)
 {
     QList<QStringList> rows;
     for (int r = 1; r < table.Rows(); ++r) {
-        QStringList row;
+        rows << QStringList();
         for (int c = 0; c < Col::Count; ++c)
-            row << table.TextMatrix(r, c);
-        rows << row;
+            rows.last() << table.TextMatrix(r, c);
     }
     return rows;
-}
-
-QByteArray notesFile(int n)
-{
-    QByteArray bytes;
-    for (int i = 1; i <= n; ++i)
-        bytes += "\"Le 01/12 \xe0 10:00\",\"note " + QByteArray::number(i) + "\",\"\",\"\"\r\n";
-    return bytes;
-}
-
-NoteTable tableOf(const QList<QStringList> &rows)
-{
-    NoteTable t;
-    t.setUp();
-    fill(t, rows);
-    return t;
 }
 
 QList<QStringList> storedRows(const QString &folder)
@@ -90,9 +62,12 @@ QByteArray records(const QList<QStringList> &records)
     return cp1252::encode(text);
 }
 
-void useFrenchLocale()
+QByteArray notesFile(int n)
 {
-    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    QList<QStringList> notes;
+    for (int i = 1; i <= n; ++i)
+        notes << QStringList{QStringLiteral("Le 01/12 à 10:00"), QStringLiteral("note %1").arg(i), "", ""};
+    return records(notes);
 }
 
-}  // namespace testutil
+} // namespace testutil
