@@ -5,6 +5,7 @@
 #include "testapp.h"
 
 #include <QPlainTextEdit>
+#include <QTimeZone>
 #include <QtTest>
 
 namespace {
@@ -29,6 +30,8 @@ private slots:
     void dueRule();
     void dueNotesComeUp();
     void raisedOnce();
+    void timerAim_data();
+    void timerAim();
 };
 
 void TestAlert::dueRule_data()
@@ -116,6 +119,39 @@ void TestAlert::raisedOnce()
     app.tick(at(10, 45, 1));
     QVERIFY(w->isRed());
     QCOMPARE(app.openSlots().size(), 1);
+}
+
+void TestAlert::timerAim_data()
+{
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<QDateTime>("lastChecked");
+    QTest::addColumn<bool>("check");
+    QTest::addColumn<int>("msToNext");
+    QTest::newRow("first tick") << at(10, 14, 30) << QDateTime() << true << 31000;
+    QTest::newRow("on time") << at(10, 15, 1) << at(10, 14) << true << 60000;
+    QTest::newRow("fired early, same minute") << at(10, 14, 59) << at(10, 14) << false << 2000;
+    QTest::newRow("late by a minute and more") << at(10, 16, 20) << at(10, 14) << true << 41000;
+    QTest::newRow("clock set back") << at(10, 10, 1) << at(10, 14) << true << 60000;
+    // 29 March 2026, 2h00 becomes 3h00 in Paris; minutes still start on the minute.
+    const QTimeZone paris("Europe/Paris");
+    QTest::newRow("summer time")
+        << QDateTime(QDate(2026, 3, 29), QTime(3, 0, 1), paris)
+        << QDateTime(QDate(2026, 3, 29), QTime(1, 59), paris) << true << 60000;
+}
+
+// The timer is aimed one second past each minute from the clock alone, and a minute is
+// walked once: an early tick only re-aims.
+void TestAlert::timerAim()
+{
+    QFETCH(QDateTime, now);
+    QFETCH(QDateTime, lastChecked);
+    const alert::TickPlan plan = alert::planTick(now, lastChecked);
+    QFETCH(bool, check);
+    QFETCH(int, msToNext);
+    QCOMPARE(plan.check, check);
+    QCOMPARE(plan.msToNext, msToNext);
+    QCOMPARE(plan.minute.time().second(), 0);
+    QCOMPARE(plan.minute.secsTo(now), now.time().second());
 }
 
 QTEST_MAIN(TestAlert)

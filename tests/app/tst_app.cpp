@@ -1,10 +1,13 @@
 // The main window: the ways it ends, and the list commands on real note windows and the real
 // notes file.
+#include "app/appstyle.h"
 #include "app/msgbox.h"
+#include "tray/appicon.h"
 #include "testapp.h"
 
 #include <QPlainTextEdit>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QtTest>
 
 namespace {
@@ -14,6 +17,7 @@ const QList<QStringList> kPlaceholder = {{"", "", "", "-1", ""}};
 class TestApp : public QObject {
     Q_OBJECT
 private slots:
+    void startsLight();
     void quit_data();
     void quit();
     void newNote();
@@ -21,6 +25,25 @@ private slots:
     void deleteAll();
     void showAllAndHideAll();
 };
+
+// Reading the icons, the notes and the list at start-up loads no image plugin, and printing
+// and networking stay out until used; the menu bar's overflow icon still comes when asked for.
+void TestApp::startsLight()
+{
+    const QString maps = QStringLiteral("/proc/self/maps");
+    if (!QFile::exists(maps))
+        QSKIP("no /proc/self/maps here");
+    installApplicationStyle();
+    QApplication::setWindowIcon(applicationIcon());
+    App app(testutil::notesFile(3));
+    app.w.restaurer_fenetre();
+    QVERIFY(QTest::qWaitForWindowExposed(&app.w));
+    const QByteArray mapped = testutil::readFile(maps);
+    for (const char *library : {"/imageformats/", "libQt6PrintSupport", "libQt6Network"})
+        QVERIFY2(!mapped.contains(library), library);
+    const QIcon overflow = QApplication::style()->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton);
+    QVERIFY(!overflow.pixmap(16).isNull());
+}
 
 void TestApp::quit_data()
 {
