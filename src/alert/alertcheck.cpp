@@ -23,16 +23,6 @@ inline void prefetch(const void *p)
 }
 } // namespace
 
-int slotNumber(const QString &cell)
-{
-    bool ok = false;
-    const int slot = cell.toInt(&ok);
-    // Only the form ouvrir_fenetre writes: no sign, blank or leading zero.
-    if (!ok || slot < 1 || slot > SlotTable::kMax || QString::number(slot) != cell)
-        return 0;
-    return slot;
-}
-
 QList<int> walk(NoteTable &table, const QDateTime &now, AlertWindows &windows)
 {
     const QString today = dayText(now.date());
@@ -53,7 +43,7 @@ QList<int> walk(NoteTable &table, const QDateTime &now, AlertWindows &windows)
             // With every slot taken nothing opens; the row is marked all the same.
             windows.openRed(r);
         } else if (slot != kPlaceholder) {
-            const int s = slotNumber(slot);
+            const int s = SlotTable::fromCell(slot);
             if (s == 0)
                 continue; // no window of ours: the row is left as it is
             windows.turnRed(s);

@@ -19,9 +19,6 @@ public:
     virtual void turnRed(int slot) = 0;
 };
 
-// The slot named by a column-3 text: "1" .. "100" as ouvrir_fenetre writes it, else 0.
-int slotNumber(const QString &cell);
-
 // The walk of a quarter-hour tick alone, whatever the minute of `now`: marks and raises every
 // due row in table order and returns them. It writes nothing to disk.
 QList<int> walk(NoteTable &table, const QDateTime &now, AlertWindows &windows);

@@ -228,7 +228,7 @@ void f_iir::closeEvent(QCloseEvent *event)
         m_session.ecrire_notes();
     flags.autosave = false;
     for (int d = m_session.table.Rows() - 1; d >= 1; --d) {
-        if (const int slot = alert::slotNumber(m_session.table.TextMatrix(d, Col::Slot)))
+        if (const int slot = SlotTable::fromCell(m_session.table.TextMatrix(d, Col::Slot)))
             closeNoteWindow(slot);
     }
     flags.autosave = true;

@@ -16,7 +16,7 @@ const QString kPlaceholder = QStringLiteral("-1");
 // Column 3 names an open window: a slot number, neither "" nor "-1".
 int slotOf(const NoteTable &table, int row)
 {
-    return alert::slotNumber(table.TextMatrix(row, Col::Slot));
+    return SlotTable::fromCell(table.TextMatrix(row, Col::Slot));
 }
 }  // namespace
 

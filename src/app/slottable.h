@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 #include <array>
 
@@ -14,6 +15,9 @@ public:
     void release(int slot);
     bool inUse(int slot) const { return slot >= 1 && slot <= kMax && m_inUse[slot] != 0; }
     int lastOpened() const { return m_last; }
+
+    // The slot named by a column-3 text: "1" .. "100" as ouvrir_fenetre writes it, else 0.
+    static int fromCell(const QString &cell);
 
 private:
     std::array<qint16, kMax + 1> m_inUse{};

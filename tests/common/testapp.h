@@ -22,7 +22,7 @@ struct App {
     NoteTable &table() { return w.session().table; }
     QString cell(int row, int col) { return table().TextMatrix(row, col); }
     int writes() { return w.session().file.writeCount(); }
-    f_test *windowOf(int row) { return w.fenetre(alert::slotNumber(cell(row, Col::Slot))); }
+    f_test *windowOf(int row) { return w.fenetre(SlotTable::fromCell(cell(row, Col::Slot))); }
     QList<int> openSlots()
     {
         QList<int> open;
