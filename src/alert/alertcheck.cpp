@@ -11,16 +11,6 @@ constexpr int kMinuteMs = 60000;
 // inside the minute it was aimed at.
 constexpr int kAfterStartMs = 1000;
 const QString kPlaceholder = QStringLiteral("-1");
-
-// Asks for memory that will soon be read (GCC and Clang); elsewhere it does nothing.
-inline void prefetch(const void *p)
-{
-#if defined(__GNUC__)
-    __builtin_prefetch(p);
-#else
-    Q_UNUSED(p);
-#endif
-}
 } // namespace
 
 QList<int> walk(NoteTable &table, const QDateTime &now, AlertWindows &windows)
@@ -28,14 +18,7 @@ QList<int> walk(NoteTable &table, const QDateTime &now, AlertWindows &windows)
     const QString today = dayText(now.date());
     const QString key = nowKey(now.time());
     QList<int> due;
-    // The texts of the rows lie all over the heap: on a long list, fetching a few rows ahead
-    // keeps the walk from waiting on memory at every row.
-    constexpr int kAhead = 8;
     for (int r = 1; r < table.Rows(); ++r) {
-        if (r + kAhead < table.Rows()) {
-            prefetch(table.TextMatrix(r + kAhead, Col::Alert).constData());
-            prefetch(table.TextMatrix(r + kAhead, Col::Alerted).constData());
-        }
         if (!isDue(table.TextMatrix(r, Col::Alert), table.TextMatrix(r, Col::Alerted), today, key))
             continue;
         const QString slot = table.TextMatrix(r, Col::Slot); // a copy: opening rewrites the cell

@@ -13,6 +13,7 @@ private slots:
     void workedExample();
     void noteText_data();
     void noteText();
+    void alertTextsShared();
 };
 
 // Two notes written through the real file and read back, to the byte; Windows-1252 both ways.
@@ -78,6 +79,27 @@ void TestStore::noteText()
     back.setUp();
     QVERIFY(notescodec::decode(bytes, back).exact);
     QCOMPARE(back.TextMatrix(1, Col::Text), readBack);
+}
+
+// A long list repeats a few dozen alert texts: each is held once, also after thousands of
+// texts have come and gone, and every cell keeps its own value.
+void TestStore::alertTextsShared()
+{
+    NoteTable table;
+    table.setUp();
+    const int rows = 5000;
+    for (int r = 1; r <= rows; ++r) {
+        if (r > 1)
+            table.AddItem();
+        table.setTextMatrix(r, Col::Alert, QStringLiteral("lundi 07/12 %1h15").arg(r));
+    }
+    for (int r = 1; r <= rows; ++r)
+        table.setTextMatrix(r, Col::Alert, QStringLiteral("lundi 07/12 %1h15").arg(r % 7 ? 9 : 10));
+    for (int r = 1; r <= rows; ++r)
+        QCOMPARE(table.TextMatrix(r, Col::Alert), QStringLiteral("lundi 07/12 %1h15").arg(r % 7 ? 9 : 10));
+    QCOMPARE(table.TextMatrix(1, Col::Alert).constData(), table.TextMatrix(rows, Col::Alert).constData());
+    QCOMPARE(table.TextMatrix(7, Col::Alert).constData(), table.TextMatrix(14, Col::Alert).constData());
+    QVERIFY(table.TextMatrix(1, Col::Alert).constData() != table.TextMatrix(7, Col::Alert).constData());
 }
 
 QTEST_GUILESS_MAIN(TestStore)
