@@ -1,6 +1,6 @@
 // The real main window while its storage fails: the program goes on, the table and the last
-// good file stay as they were, and the next tick once the fault has cleared writes. A notes
-// file of 1 MB loads and shows in well under a second.
+// good file stay as they were, and the next tick once the fault has cleared writes. Notes
+// files of a megabyte load.
 #include "testapp.h"
 
 #include <QDir>
@@ -8,7 +8,6 @@
 #include <QtTest>
 
 #include <csignal>
-#include <ctime>
 #include <sys/resource.h>
 
 class TestStorage : public QObject {
@@ -58,26 +57,25 @@ void TestStorage::faultThenRecovery()
     QCOMPARE(testutil::storedRows(app.home.folder()), rows);
 }
 
-// A quarter of a million records, a note of a megabyte, a megabyte after an unclosed quote.
+// A quarter of a million records, a note of a megabyte, a megabyte after an unclosed quote:
+// each loads whole, or as far as it is whole, and the window comes up. (How fast is for
+// bench/ and the fuzzer's timing of 1 MB inputs.)
 void TestStorage::largeFileAtStartUp()
 {
-    const QByteArray files[] = {QByteArray(",,,\n").repeated(1 << 18),
-                                "\"a\",\"" + QByteArray("x~\xa4").repeated(350000) + "\",\"\",\"\"\r\n",
-                                "\"" + QByteArray("x,").repeated(1 << 19)};
-    for (const QByteArray &bytes : files) {
-        timespec before{}, after{}; // processor time, which a busy machine does not inflate
-        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &before);
-        App app(bytes);
-        QCoreApplication::processEvents();
-        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &after);
-        const double seconds = double(after.tv_sec - before.tv_sec) + (after.tv_nsec - before.tv_nsec) / 1e9;
-        qInfo("%d rows loaded and shown in %.3f s", app.table().Rows() - 1, seconds);
-#if defined(__SANITIZE_ADDRESS__)
-        QVERIFY(seconds < 3);
-#else
-        QVERIFY(seconds < 1);
-#endif
+    const QByteArray note = QByteArray("x~").repeated(350000);
+    const struct {
+        QByteArray bytes;
+        int rows;
+    } files[] = {{QByteArray(",,,\n").repeated(1 << 18), 1 << 18},
+                 {"\"a\",\"" + note + "\",\"\",\"\"\r\n", 1},
+                 {"\"" + QByteArray("x,").repeated(1 << 19), 1}}; // the placeholder row alone
+    for (const auto &file : files) {
+        App app(file.bytes);
+        QCOMPARE(app.table().Rows() - 1, file.rows);
+        QVERIFY(app.w.isVisible());
     }
+    App app(files[1].bytes);
+    QCOMPARE(app.cell(1, Col::Text).size(), 350000 * 3); // each "~" a CR LF
 }
 
 QTEST_MAIN(TestStorage)
