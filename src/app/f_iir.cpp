@@ -1,6 +1,5 @@
 #include "f_iir.h"
 
-#include "alert/alertcheck.h"
 #include "app/notetablemodel.h"
 #include "help/f_help.h"
 #include "note/f_test.h"

@@ -1,7 +1,6 @@
 // The list commands of the main window and the opening and placing of note windows.
 #include "f_iir.h"
 
-#include "alert/alertcheck.h"
 #include "app/msgbox.h"
 #include "help/f_help.h"
 #include "note/f_test.h"

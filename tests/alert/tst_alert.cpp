@@ -1,6 +1,7 @@
 // Alerts: the due rule at its edges, and the timer of the real main window, with real note
 // windows and the real notes file, driven by a clock the test sets: what comes up red, where,
 // and only once.
+#include "alert/alertcheck.h"
 #include "alert/alerttext.h"
 #include "testapp.h"
 

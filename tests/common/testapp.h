@@ -1,7 +1,6 @@
 #pragma once
 
 // The real main window, for the tests that link rappelix_ui.
-#include "alert/alertcheck.h"
 #include "app/f_iir.h"
 #include "testutil.h"
 
