@@ -67,9 +67,8 @@ void BM_WriteFile(benchmark::State &state)
     QTemporaryDir dir;
     NotesFile file(dir.path() + QLatin1Char('/'));
     const auto table = filledTable(int(state.range(0)));
-    Flags flags;
     for (auto _ : state) {
-        if (!file.ecrire_notes(*table, flags))
+        if (!file.ecrire_notes(*table))
             state.SkipWithError("the notes file could not be written");
     }
 }

@@ -3,7 +3,7 @@
 #include "app/termination.h"
 #include "store/datafolder.h"
 #include "tray/appicon.h"
-#include "tray/singlecopy.h"
+#include "store/singlecopy.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -29,12 +29,18 @@ int main(int argc, char *argv[])
     // Before anything is read: a copy already running on this data folder only comes forward.
     const QString dataFolder = preparer_dossier();
     SingleCopy single(dataFolder);
-    if (!single.start())
+    switch (single.start()) {
+    case SingleCopy::Start::Run:
+        break;
+    case SingleCopy::Start::Forwarded:
         return 0;
+    case SingleCopy::Start::NoAnswer:
+        qWarning("Rappelix tourne déjà sur ce dossier (%s) mais ne répond pas.", qPrintable(dataFolder));
+        return 1;
+    }
 
     SystemClock clock;
     f_iir window(clock);
-    QObject::connect(&single, &SingleCopy::restoreRequested, &window, &f_iir::restaurer_fenetre);
     // exit(), not quit(): quitting would first ask every window to close, and the main
     // window only minimises when asked; the windows still open go without their handlers.
     QObject::connect(
@@ -45,6 +51,6 @@ int main(int argc, char *argv[])
         window.sessionEnding();
         QCoreApplication::exit(0);
     });
-    window.Form_Load(dataFolder);
+    window.Form_Load(dataFolder, &single);
     return app.exec();
 }

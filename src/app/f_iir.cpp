@@ -1,5 +1,6 @@
 #include "f_iir.h"
 
+#include "app/msgbox.h"
 #include "app/notetablemodel.h"
 #include "help/f_help.h"
 #include "note/f_test.h"
@@ -8,6 +9,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFrame>
 #include <QHeaderView>
 #include <QMenuBar>
@@ -152,8 +154,15 @@ void f_iir::buildMenus()
     mPopExit = action(mPopupSys, QStringLiteral(" &Quitter"), &f_iir::mPopExit_Click);
 }
 
-void f_iir::Form_Load(const QString &dataFolder)
+void f_iir::Form_Load(const QString &dataFolder, SingleCopy *guard)
 {
+    m_session.guard = guard;
+    if (guard) {
+        connect(guard, &SingleCopy::restoreRequested, this, &f_iir::restaurer_fenetre);
+        // Notes lost with their folder are written again at the next tick.
+        connect(guard, &SingleCopy::folderRemade, this, [this] { m_session.flags.textChanged = true; });
+    }
+    m_session.writeFailed = [this](const SaveResult &result) { reportWriteFailure(result); };
     m_session.slotTable.clear();
     m_session.flags = Flags{};
     lire_zone_travail();
@@ -214,6 +223,19 @@ void f_iir::mPopExit_Click()
     m_quitter_Click();
 }
 
+QString f_iir::writeFailureText(const SaveResult &result) const
+{
+    return QStringLiteral("Rappelix n'a pas pu enregistrer les notes dans le dossier « %1 » : %2.")
+        .arg(QDir::toNativeSeparators(m_session.file.folder()), result.reason);
+}
+
+void f_iir::reportWriteFailure(const SaveResult &result)
+{
+    // Not modal: the timer goes on trying while the message is up.
+    MsgBox::warning(this, writeFailureText(result) +
+                              QStringLiteral("\n\nLes notes restent dans Rappelix, qui réessaiera chaque minute."));
+}
+
 void f_iir::closeEvent(QCloseEvent *event)
 {
     if (!m_session.flags.quitting) {
@@ -223,8 +245,17 @@ void f_iir::closeEvent(QCloseEvent *event)
         return;
     }
     Flags &flags = m_session.flags;
-    if (flags.autosave)
-        m_session.ecrire_notes();
+    if (flags.autosave) {
+        const SaveResult saved = m_session.ecrire_notes();
+        // Ending now would lose what could not be written: the user decides.
+        if (!saved && MsgBox::question(this, writeFailureText(saved) +
+                                                 QStringLiteral("\n\nQuitter quand même ? Les dernières "
+                                                                "modifications seront perdues.")) != QMessageBox::Yes) {
+            flags.quitting = false;
+            event->ignore();
+            return;
+        }
+    }
     flags.autosave = false;
     for (int d = m_session.table.Rows() - 1; d >= 1; --d) {
         if (const int slot = SlotTable::fromCell(m_session.table.TextMatrix(d, Col::Slot)))

@@ -30,7 +30,8 @@ public:
 
     // Start-up, in order: slots and flags, work area, show, tray, table, data folder, notes, row 1, tray preference.
     // The data folder is the one preparer_dossier() gave the caller, or is prepared here.
-    void Form_Load(const QString &dataFolder = QString());
+    // With a guard, the notes are only written while it holds the data folder.
+    void Form_Load(const QString &dataFolder = QString(), SingleCopy *guard = nullptr);
 
     Session &session() { return m_session; }
     const Clock &clock() const { return m_clock; }
@@ -114,6 +115,8 @@ private:
     void setUpGrid();
     void selectRow(int row);
     void closeNoteWindow(int slot);
+    QString writeFailureText(const SaveResult &result) const;
+    void reportWriteFailure(const SaveResult &result);
 
     // Tray (tray/).
     void addTrayIcon();

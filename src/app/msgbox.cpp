@@ -1,6 +1,7 @@
 #include "msgbox.h"
 
 #include <QAbstractButton>
+#include <QPointer>
 
 namespace {
 QMessageBox::StandardButton nextAnswer = QMessageBox::NoButton;
@@ -40,6 +41,19 @@ void information(QWidget *parent, const QString &title, const QString &text)
 {
     QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
     run(box);
+}
+
+void warning(QWidget *parent, const QString &text)
+{
+    static QPointer<QMessageBox> shown;
+    if (!shown) {
+        shown = new QMessageBox(QMessageBox::Warning, QStringLiteral("Rappelix"), text, QMessageBox::Ok, parent);
+        shown->setAttribute(Qt::WA_DeleteOnClose);
+        shown->setWindowModality(Qt::NonModal);
+    }
+    shown->setText(text);
+    shown->show();
+    shown->raise();
 }
 
 }  // namespace MsgBox

@@ -1,20 +1,17 @@
 #include "datafolder.h"
 
+#include "store/savefile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
+
+#ifndef Q_OS_WIN
+#include <pwd.h>
+#include <unistd.h>
+#endif
 
 namespace {
-
-// A name already taken by a file is no folder: that counts as a failure.
-bool ensureFolder(const QString &path)
-{
-    const QFileInfo info(path);
-    if (info.exists())
-        return info.isDir();
-    return QDir().mkpath(path);
-}
 
 QString withSlash(QString path)
 {
@@ -30,19 +27,38 @@ QString preparer_dossier(const QString &appData, const QString &programDir)
     const QString fallback = withSlash(QDir::fromNativeSeparators(programDir)) + QStringLiteral("rapixset");
     if (!appData.trimmed().isEmpty()) {
         const QString path = withSlash(QDir::fromNativeSeparators(appData)) + QStringLiteral("rapix");
-        if (ensureFolder(path))
+        if (makeFolder(path))
             return withSlash(path);
     }
-    ensureFolder(fallback);
+    makeFolder(fallback);
     return withSlash(fallback);
 }
+
+#ifndef Q_OS_WIN
+namespace {
+// The XDG rules: $XDG_DATA_HOME when it is an absolute path, else ~/.local/share. A home that
+// $HOME does not name is the account's own.
+QString userDataHome()
+{
+    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
+    if (QDir::isAbsolutePath(xdg))
+        return xdg;
+    QString home = qEnvironmentVariable("HOME");
+    if (!QDir::isAbsolutePath(home)) {
+        const passwd *account = ::getpwuid(::getuid());
+        home = account ? QFile::decodeName(account->pw_dir) : QString();
+    }
+    return home.isEmpty() ? QString() : home + QStringLiteral("/.local/share");
+}
+} // namespace
+#endif
 
 QString preparer_dossier()
 {
 #ifdef Q_OS_WIN
     const QString appData = qEnvironmentVariable("APPDATA");
 #else
-    const QString appData = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const QString appData = userDataHome();
 #endif
     return preparer_dossier(appData, QCoreApplication::applicationDirPath());
 }

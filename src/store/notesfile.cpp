@@ -7,39 +7,24 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-
-#include <algorithm>
 
 QString NotesFile::path() const
 {
     return m_folder + fileName();
 }
 
-// A write killed between naming its temporary file and renaming it over the notes file
-// leaves that file behind ("planifs.txt.XXXXXX"). One older than any write still going on
-// is removed, so that such leftovers, notes and all, do not pile up over the years.
+// A write killed before its rename leaves its temporary file behind, under a name only this
+// program gives. One older than any write still going on is removed, so that such leftovers,
+// notes and all, do not pile up over the years; nothing else in the folder is touched.
 void NotesFile::removeStaleTemporaries()
 {
     if (m_folder.isEmpty())
         return;
     const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-600);
-    // A write's temporary file is the notes file's name, a dot and six letters or digits. The
-    // names are matched here rather than with a wildcard, which would start a regular
-    // expression engine at every start-up for one folder listing.
-    const QString prefix = fileName() + u'.';
     const QFileInfoList found = QDir(m_folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QFileInfo &info : found) {
-        const QString name = info.fileName();
-        if (name.size() != prefix.size() + 6 || !name.startsWith(prefix))
-            continue;
-        const QStringView tail = QStringView(name).right(6);
-        const bool temporary = std::all_of(tail.begin(), tail.end(), [](QChar c) {
-            return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
-        });
-        if (temporary && info.lastModified().toUTC() < before)
+    for (const QFileInfo &info : found)
+        if (isSaveTemporary(info.fileName(), fileName()) && info.lastModified().toUTC() < before)
             QFile::remove(info.filePath());
-    }
 }
 
 int NotesFile::charger_notes(NoteTable &table)
@@ -94,24 +79,17 @@ bool NotesFile::keepCopy(bool mayMove)
     return false;
 }
 
-bool NotesFile::ecrire_notes(const NoteTable &table, Flags &flags)
+SaveResult NotesFile::ecrire_notes(const NoteTable &table)
 {
-    flags.textChanged = false;
     const QByteArray bytes = notescodec::encode(table);
-    bool ok = keepCopy(true);
+    if (!keepCopy(true))
+        return SaveResult::failure(QStringLiteral("le fichier illisible ne peut pas être mis de côté"));
     // The data folder may have gone since start-up (a clean-up tool, the user): make it
     // again rather than lose every change until the end of the run.
-    if (ok && !m_folder.isEmpty() && !QFileInfo(m_folder).isDir())
-        ok = QDir().mkpath(m_folder);
-    if (ok) {
-        QSaveFile file(path());
-        file.setDirectWriteFallback(false);
-        ok = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
-    }
-    if (!ok) {
-        flags.textChanged = true;
-        return false;
-    }
-    ++m_writes;
-    return true;
+    SaveResult result = m_folder.isEmpty() ? SaveResult{} : makeFolder(m_folder);
+    if (result)
+        result = saveWhole(path(), bytes);
+    if (result)
+        ++m_writes;
+    return result;
 }

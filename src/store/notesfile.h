@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/savefile.h"
+
 #include <QString>
 
 class NoteTable;
@@ -25,9 +27,9 @@ public:
     // Temporary files left by writes that were killed long ago are removed.
     int charger_notes(NoteTable &table);
 
-    // Replaces the file by the whole table, atomically: on failure the old file stays
-    // as it was and the text-changed flag is set again, so that a later tick retries.
-    bool ecrire_notes(const NoteTable &table, Flags &flags);
+    // Replaces the file by the whole table, all or nothing: on failure the old file stays
+    // as it was, and the result says why.
+    SaveResult ecrire_notes(const NoteTable &table);
 
     int writeCount() const { return m_writes; }
     const QString &keptCopy() const { return m_copy; }

@@ -1,5 +1,6 @@
 // The tray icon, hiding to it and coming back from it, and the start-in-tray preference.
 #include "app/f_iir.h"
+#include "store/savefile.h"
 
 #include <QCursor>
 #include <QEvent>
@@ -7,7 +8,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
-#include <QSaveFile>
 #include <QScreen>
 
 namespace {
@@ -24,9 +24,7 @@ int halfDown(int n)
 // All or nothing: a half-written file would still turn the preference on.
 bool writePref(const QString &path)
 {
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    return file.open(QIODevice::WriteOnly) && file.write(kPrefRecord) == kPrefRecord.size() && file.commit();
+    return bool(saveWhole(path, kPrefRecord));
 }
 
 bool removePref(const QString &path)

@@ -23,6 +23,7 @@ private:
 class TempDataHome {
 public:
     TempDataHome() { qputenv("XDG_DATA_HOME", m_dir.path().toLocal8Bit()); }
+    QString path() const { return m_dir.path(); }
     QString folder() const { return m_dir.path() + QStringLiteral("/rapix/"); }
     QString notesPath() const { return folder() + QStringLiteral("planifs.txt"); }
 

@@ -16,12 +16,11 @@ int main(int argc, char *argv[])
     prctl(PR_SET_PDEATHSIG, SIGKILL); // never outlive the test
     NotesFile file(QString::fromLocal8Bit(argv[1]));
     int version = std::atoi(argv[2]);
-    Flags flags;
     NoteTable next = crashversions::table(version); // made ahead: the loop spends its time writing
     std::fputs("go\n", stdout);
     std::fflush(stdout);
     for (;;) {
-        if (!file.ecrire_notes(next, flags))
+        if (!file.ecrire_notes(next))
             return 1;
         next = crashversions::table(++version);
     }

@@ -27,8 +27,7 @@ void TestCrash::killedWriterLeavesWholeVersion()
     QTemporaryDir dir;
     const QString folder = dir.path() + QStringLiteral("/rapix/");
     NotesFile file(folder);
-    Flags flags;
-    QVERIFY(file.ecrire_notes(crashversions::table(0), flags));
+    QVERIFY(file.ecrire_notes(crashversions::table(0)));
     const quint32 seed = QRandomGenerator::global()->generate();
     QRandomGenerator random(seed);
     qInfo("random seed %u", seed);
@@ -56,12 +55,13 @@ void TestCrash::killedWriterLeavesWholeVersion()
         advanced += found > version ? 1 : 0;
         version = found;
     }
-    // A kill between the temporary file's naming and its rename leaves that file; the next
-    // start-up removes those old enough not to be a write going on.
+    // A kill before the rename leaves the write's temporary file; the next start-up removes
+    // those old enough not to be a write going on, and nothing else: not the user's own files.
     const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
     qInfo("%d kills, %d after new versions; %lld temporary files left", kKills, advanced, left.size() - 1);
-    const QStringList kept = {"planifs-endommage-20261207-102000.txt", "planifs.txt", "planifs.txt.bak",
-                              "pref1.txt"};
+    const QStringList kept = {"planifs-endommage-20261207-102000.txt", "planifs.txt", "planifs.txt.202612",
+                              "planifs.txt.Ab12Cd", "planifs.txt.ancien", "planifs.txt.backup",
+                              "planifs.txt.sauveg", "pref1.txt"};
     for (const QString &name : kept)
         testutil::writeFile(folder + name,
                             name == NotesFile::fileName() ? testutil::readFile(file.path()) : "x");

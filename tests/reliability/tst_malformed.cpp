@@ -66,8 +66,7 @@ void TestMalformed::corpusFiles()
 
     // "exact" means that the next write gives the same bytes; a damaged file is kept as it was,
     // once, and what is written reads back to the table.
-    Flags flags;
-    QVERIFY(file.ecrire_notes(t, flags) && file.ecrire_notes(t, flags));
+    QVERIFY(file.ecrire_notes(t) && file.ecrire_notes(t));
     const QByteArray written = testutil::readFile(home.notesPath());
     QCOMPARE(written == bytes, exact);
     QCOMPARE(file.keptCopy().isEmpty(), exact || bytes.isEmpty());
@@ -98,8 +97,7 @@ void TestMalformed::unreadableFileIsPutAside()
         NotesFile file(folder);
         NoteTable t;
         t.setUp();
-        Flags flags;
-        _exit(file.charger_notes(t) == 0 && file.ecrire_notes(t, flags) ? 0 : 1);
+        _exit(file.charger_notes(t) == 0 && file.ecrire_notes(t) ? 0 : 1);
     }
     int status = 0;
     QVERIFY(waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0);

@@ -3,12 +3,96 @@
 // files of a megabyte load.
 #include "testapp.h"
 
+#include "app/msgbox.h"
+
 #include <QDir>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
 
 #include <csignal>
 #include <sys/resource.h>
+
+namespace {
+// The program's messages on screen: boxes of warning or question.
+QStringList messagesShown()
+{
+    QStringList texts;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible())
+            texts << box->text();
+    return texts;
+}
+
+void closeMessages()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (qobject_cast<QMessageBox *>(w))
+            w->close();
+}
+
+// A storage fault made for real, and cleared again.
+class Fault {
+public:
+    Fault(const QString &kind, const QString &home) : m_kind(kind), m_home(home) {}
+    ~Fault()
+    {
+        clear();
+        if (m_mounted)
+            QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), m_home});
+    }
+    // Before the program starts: the data home on a small file system of its own.
+    bool prepare()
+    {
+        if (m_kind != QLatin1String("disk full"))
+            return true;
+        m_mounted = QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                                                                QStringLiteral("-o"), QStringLiteral("size=256k"),
+                                                                QStringLiteral("tmpfs"), m_home}) == 0;
+        return m_mounted;
+    }
+    void make()
+    {
+        if (m_kind == QLatin1String("disk full")) {
+            QFile filler(m_home + QStringLiteral("/filler"));
+            QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+            const QByteArray block(4096, 'x');
+            while (filler.write(block) == block.size()) {
+            }
+        } else if (m_kind == QLatin1String("write fails part way")) {
+            rlimit small{};
+            QCOMPARE(getrlimit(RLIMIT_FSIZE, &m_limit), 0);
+            small = m_limit;
+            small.rlim_cur = 65536;
+            QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        } else {
+            QVERIFY(QDir(m_home + QStringLiteral("/rapix")).removeRecursively());
+            testutil::writeFile(m_home + QStringLiteral("/rapix"), "pas un dossier");
+        }
+        m_made = true;
+    }
+    void clear()
+    {
+        if (!m_made)
+            return;
+        m_made = false;
+        if (m_kind == QLatin1String("disk full"))
+            QFile::remove(m_home + QStringLiteral("/filler"));
+        else if (m_kind == QLatin1String("write fails part way"))
+            setrlimit(RLIMIT_FSIZE, &m_limit);
+        else
+            QFile::remove(m_home + QStringLiteral("/rapix"));
+    }
+
+private:
+    QString m_kind, m_home;
+    bool m_mounted = false, m_made = false;
+    rlimit m_limit{};
+};
+} // namespace
 
 class TestStorage : public QObject {
     Q_OBJECT
@@ -21,40 +105,69 @@ private slots:
 
 void TestStorage::faultThenRecovery_data()
 {
-    QTest::addColumn<bool>("sizeLimit");
-    QTest::newRow("data folder removed") << false; // the write makes it again
-    QTest::newRow("write fails part way") << true; // the file-size limit
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("disk full") << "disk full" << "le disque est plein";
+    QTest::newRow("write fails part way") << "write fails part way" << "le fichier dépasse la taille permise";
+    QTest::newRow("folder cannot be made again") << "folder in the way" << "un fichier porte le nom du dossier";
 }
 
+// While the storage fails, a write leaves the last good file whole and nothing beside it, the
+// user is told once, with the folder and the reason, and asked before quitting; the next tick
+// after the fault clears writes everything, and a new fault is told again.
 void TestStorage::faultThenRecovery()
 {
-    QFETCH(bool, sizeLimit);
-    const QByteArray twoNotes = testutil::notesFile(2);
-    App app(twoNotes);
-    if (!sizeLimit)
-        QVERIFY(QDir(app.home.folder()).removeRecursively());
-    app.table().setTextMatrix(1, Col::Text, QString(200000, u'x'));
-    app.w.session().flags.textChanged = true;
-    const QList<QStringList> rows = testutil::rowsOf(app.table());
-    rlimit old{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
-    rlimit small = old;
-    small.rlim_cur = sizeLimit ? 65536 : old.rlim_cur;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    QFETCH(QString, fault);
+    QFETCH(QString, reason);
+    App app({}, MockClock().now(), false);
+    Fault storage(fault, app.home.path());
+    if (!storage.prepare())
+        QSKIP("no tmpfs can be mounted here (that needs root)");
+    const QByteArray fiveNotes = testutil::notesFile(5);
+    testutil::writeFile(app.home.notesPath(), fiveNotes);
+    app.w.Form_Load();
+    QSignalSpy quit(&app.w, &f_iir::quitRequested);
+    app.w.m_toutafficher_Click();
+    app.windowOf(2)->Text2->setPlainText(QString(100000, u'x'));
+
+    storage.make();
     app.tick(app.clock.now().addSecs(60));
-    const bool retries = app.w.session().flags.textChanged;
-    const QByteArray during = testutil::readFile(app.home.notesPath());
-    const QStringList files = QDir(app.home.folder()).entryList(QDir::Files | QDir::Hidden);
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &old), 0);
-    QCOMPARE(retries, sizeLimit); // a failed write is tried again at the next tick
-    if (sizeLimit) {
-        QCOMPARE(during, twoNotes); // the last good file whole, nothing half-written beside it
-        QCOMPARE(files, QStringList{QStringLiteral("planifs.txt")});
-    }
-    QVERIFY(app.w.isVisible() && app.w.Timer1->isActive());
+    QVERIFY(app.w.session().flags.textChanged); // tried again at the next tick
+    const bool folderGone = fault == QLatin1String("folder in the way");
+    QCOMPARE(testutil::readFile(app.home.notesPath()), folderGone ? QByteArray() : fiveNotes);
+    if (!folderGone)
+        QCOMPARE(QDir(app.home.folder()).entryList(QDir::Files | QDir::Hidden), QStringList{"planifs.txt"});
+    const QStringList told = messagesShown();
+    QCOMPARE(told.size(), 1);
+    QVERIFY2(told[0].contains(app.home.folder()) && told[0].contains(reason), qPrintable(told[0]));
+    closeMessages();
+    app.tick(app.clock.now().addSecs(60));
+    QVERIFY(messagesShown().isEmpty()); // once, not at every tick
+
+    MsgBox::setNextAnswer(QMessageBox::No);
+    app.w.m_quitter_Click();
+    QCOMPARE(quit.count(), 0);
+    QCOMPARE(app.openSlots().size(), 5);
+    QVERIFY(app.w.Timer1->isActive());
+
+    storage.clear();
+    QList<QStringList> rows = testutil::rowsOf(app.table());
+    for (QStringList &row : rows)
+        row[Col::Slot].clear(); // open windows are not stored
     app.tick(app.clock.now().addSecs(60));
     QVERIFY(!app.w.session().flags.textChanged);
     QCOMPARE(testutil::storedRows(app.home.folder()), rows);
+
+    storage.make();
+    app.windowOf(3)->Text2->setPlainText(QStringLiteral("encore"));
+    app.tick(app.clock.now().addSecs(60));
+    QCOMPARE(messagesShown().size(), 1);
+    closeMessages();
+    storage.clear();
+    MsgBox::setNextAnswer(QMessageBox::No); // not asked: the quit's write works
+    app.w.m_quitter_Click();
+    QCOMPARE(quit.count(), 1);
+    QCOMPARE(testutil::readFile(app.home.notesPath()).count("encore"), 1);
 }
 
 // A quarter of a million records, a note of a megabyte, a megabyte after an unclosed quote:

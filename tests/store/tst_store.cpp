@@ -24,10 +24,7 @@ void TestStore::workedExample()
         {"Le 02/12 à 09:05", "Rendre les livres", "mardi 02/12 14h00", "", "1"}};
     TempDataHome home;
     NotesFile file(home.folder());
-    Flags flags;
-    flags.textChanged = true;
-    QVERIFY(file.ecrire_notes(testutil::tableOf(rows), flags));
-    QVERIFY(!flags.textChanged);
+    QVERIFY(file.ecrire_notes(testutil::tableOf(rows)));
     QCOMPARE(testutil::readFile(home.notesPath()),
              cp1252::encode(QStringLiteral(
                  "\"Le 01/12 à 16:26\",\"Acheter du pain~Appeler le ¤garage¤\",\"lundi 08/12 9h30\",\"\"\r\n"

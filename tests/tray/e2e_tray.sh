@@ -54,6 +54,13 @@ timeout 20 env LANG=fr_FR.UTF-8 "$bin" >/dev/null 2>&1 || e2e_fail "the second c
 e2e_until 5 viewable "$main" || e2e_fail "the first copy did not come forward"
 [ "$(e2e_hex "$E2E_DATA/planifs.txt")" = "$before" ] || e2e_fail "the second copy wrote the notes file"
 
+e2e_log "the data folder removed under the running copy comes back with its guard"
+mv "$E2E_DATA" "$E2E_TMP/removed" # as a clean-up tool would, at once
+e2e_until 5 test -e "$E2E_DATA/rappelix.lock" || e2e_fail "the data folder and its lock did not come back"
+reduce
+timeout 20 env LANG=fr_FR.UTF-8 "$bin" >/dev/null 2>&1 || e2e_fail "the second copy failed or did not end"
+e2e_until 5 viewable "$main" || e2e_fail "the first copy did not come forward"
+
 e2e_log "a right click opens the menu; \" &Quitter\" writes the notes and ends"
 reduce
 xdotool mousemove --window "$icon" 8 8 click 3
@@ -62,6 +69,23 @@ sleep 0.3
 e2e_screenshot tray-menu
 xdotool key q
 e2e_wait_exit 10
-[ "$(e2e_hex "$E2E_DATA/planifs.txt")" = "$before" ] || e2e_fail "the notes file changed"
+grep -q "Acheter du pain" "$E2E_DATA/planifs.txt" || e2e_fail "the notes were not written again"
 [ ! -e "$E2E_DATA/rappelix.lock" ] || e2e_fail "the lock stayed behind"
+
+e2e_log "started twice at the same moment, in the tray: one copy runs, and shows its window"
+printf '"1"\r\n' >"$E2E_DATA/pref1.txt"
+for round in 1 2 3 4 5; do
+  LANG=fr_FR.UTF-8 "$bin" >/dev/null 2>&1 &
+  a=$!
+  LANG=fr_FR.UTF-8 "$bin" >/dev/null 2>&1 &
+  b=$!
+  E2E_PIDS+=($a $b)
+  one_ended() { ! kill -0 "$a" 2>/dev/null || ! kill -0 "$b" 2>/dev/null; }
+  e2e_until 10 one_ended || e2e_fail "round $round: both copies run"
+  kill -0 "$a" 2>/dev/null && running=$a || running=$b
+  icon=none
+  e2e_until 10 eval 'main=$(main_of "$running") && viewable "$main"' || e2e_fail "round $round: no window shown"
+  kill -TERM "$running"
+  e2e_until 10 eval '! kill -0 "$running" 2>/dev/null' || e2e_fail "round $round: did not end"
+done
 echo PASS

@@ -2,11 +2,10 @@
 // the running one to come forward and ends; a lock left by a run killed in the middle is taken over.
 #include "testutil.h"
 #include "tray/appicon.h"
-#include "tray/singlecopy.h"
+#include "store/singlecopy.h"
 
 #include <QDir>
 #include <QImageReader>
-#include <QLockFile>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
@@ -15,7 +14,9 @@ class TestTray : public QObject {
     Q_OBJECT
 private slots:
     void icons();
-    void singleCopy();
+    void leftoverLock_data();
+    void leftoverLock();
+    void liveCopy();
 };
 
 // Each PNG is its SVG source rendered at that size, and the program carries those it names: a
@@ -46,42 +47,60 @@ void TestTray::icons()
     }
 }
 
-void TestTray::singleCopy()
+void TestTray::leftoverLock_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("empty, as a power cut leaves it") << QByteArray();
+    QTest::newRow("random bytes") << QByteArray("\x8f\0\xffzz\n\x01", 7);
+    QTest::newRow("another host") << QByteArray("4242\nrappelix\nautre-machine\n");
+    QTest::newRow("this process's PID") << QByteArray::number(QCoreApplication::applicationPid()) + "\n";
+}
+
+// A lock file that no live process holds is taken over, whatever it holds, and the request a
+// later start left in vain is answered.
+void TestTray::leftoverLock()
+{
+    QFETCH(QByteArray, content);
+    TempDataHome home;
+    SingleCopy copy(home.folder());
+    testutil::writeFile(copy.lockPath(), content);
+    testutil::writeFile(copy.requestPath(), "restaurer_fenetre\n");
+    QSignalSpy asked(&copy, &SingleCopy::restoreRequested);
+    QCOMPARE(copy.start(0), SingleCopy::Start::Run);
+    QTRY_COMPARE(asked.count(), 1);
+    QVERIFY(!QFile::exists(copy.requestPath()));
+}
+
+// A live copy turns a second start into a request it answers; removed with its folder, the
+// guard comes back with it, and a process that dies lets go of it.
+void TestTray::liveCopy()
 {
     TempDataHome home;
-    QDir().mkpath(home.folder());
-    // The lock of a crashed run names a process that is gone; its request was never taken.
-    QProcess gone;
-    gone.start(QStringLiteral("true"));
-    QVERIFY(gone.waitForStarted());
-    const qint64 pid = gone.processId();
-    QVERIFY(gone.waitForFinished());
-    QLockFile probe(home.folder() + QStringLiteral("probe"));
-    QVERIFY(probe.tryLock(0));
-    QList<QByteArray> lock = testutil::readFile(probe.fileName()).split('\n');
-    probe.unlock();
-    lock[0] = QByteArray::number(pid);
     auto first = std::make_unique<SingleCopy>(home.folder());
-    testutil::writeFile(first->lockPath(), lock.join('\n'));
-    testutil::writeFile(first->requestPath(), "restaurer_fenetre\n");
     QSignalSpy asked(first.get(), &SingleCopy::restoreRequested);
-    QVERIFY(first->start());
-    QVERIFY(!QFile::exists(first->requestPath()));
-
-    SingleCopy second(home.folder());
-    QVERIFY(!second.start());
+    QSignalSpy remade(first.get(), &SingleCopy::folderRemade);
+    QCOMPARE(first->start(0), SingleCopy::Start::Run);
+    QCOMPARE(SingleCopy(home.folder()).start(0), SingleCopy::Start::NoAnswer); // no event loop ran yet
     QTRY_COMPARE(asked.count(), 1);
-    QVERIFY(!QFile::exists(second.requestPath()));
     testutil::writeFile(home.notesPath(), ""); // writing the notes asks nothing
     QTest::qWait(100);
     QCOMPARE(asked.count(), 1);
-    // Another data folder, or one that cannot hold a lock, is no business of the first copy.
-    QVERIFY(SingleCopy(home.folder() + QStringLiteral("absent/")).start());
-    TempDataHome other;
-    QDir().mkpath(other.folder());
-    QVERIFY(SingleCopy(other.folder()).start());
+
+    QVERIFY(QDir(home.folder()).removeRecursively());
+    QTRY_COMPARE(remade.count(), 1);
+    QProcess flock;
+    flock.start(QStringLiteral("flock"), {QStringLiteral("-n"), first->lockPath(), QStringLiteral("true")});
+    QVERIFY(flock.waitForFinished());
+    QCOMPARE(flock.exitCode(), 1); // held again
+
     first.reset();
-    QVERIFY(SingleCopy(home.folder()).start());
+    flock.start(QStringLiteral("flock"), {QStringLiteral("-no"), home.folder() + QStringLiteral("rappelix.lock"),
+                                          QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("echo; sleep 30")});
+    QVERIFY(flock.waitForReadyRead());
+    QCOMPARE(SingleCopy(home.folder()).start(0), SingleCopy::Start::NoAnswer);
+    flock.kill();
+    flock.waitForFinished();
+    QCOMPARE(SingleCopy(home.folder()).start(0), SingleCopy::Start::Run);
 }
 
 QTEST_MAIN(TestTray)

@@ -1,0 +1,177 @@
+#include "savefile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#ifdef Q_OS_WIN
+#include <QSaveFile>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+constexpr QLatin1StringView kTemporaryMark(".rappelix-tmp-");
+constexpr int kTailLength = 16;
+
+QString temporaryName(const QString &target)
+{
+    return u'.' + target + kTemporaryMark +
+           QString::number(QRandomGenerator::global()->generate64(), 16).rightJustified(kTailLength, u'0');
+}
+
+} // namespace
+
+QString systemErrorText(int error)
+{
+    switch (error) {
+    case ENOSPC:
+        return QStringLiteral("le disque est plein");
+#ifdef EDQUOT
+    case EDQUOT:
+        return QStringLiteral("le quota d'espace disque est atteint");
+#endif
+    case EFBIG:
+        return QStringLiteral("le fichier dépasse la taille permise");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("l'accès au dossier est refusé");
+    case EROFS:
+        return QStringLiteral("le disque est en lecture seule");
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("le dossier n'existe pas");
+    case EISDIR:
+        return QStringLiteral("un dossier porte le nom du fichier");
+    case EEXIST:
+        return QStringLiteral("un fichier porte le nom du dossier");
+    case EIO:
+        return QStringLiteral("erreur d'entrée-sortie sur le disque");
+    default:
+        return QStringLiteral("erreur système %1 (%2)").arg(error).arg(QString::fromLocal8Bit(std::strerror(error)));
+    }
+}
+
+SaveResult makeFolder(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        return {};
+    if (info.exists())
+        return SaveResult::failure(systemErrorText(EEXIST));
+    const QString parent = info.absolutePath();
+    if (parent != info.absoluteFilePath())
+        if (SaveResult made = makeFolder(parent); !made)
+            return made;
+#ifdef Q_OS_WIN
+    if (!QDir().mkdir(info.absoluteFilePath()))
+        return SaveResult::failure(QStringLiteral("le dossier ne peut pas être créé"));
+#else
+    if (::mkdir(QFile::encodeName(info.absoluteFilePath()).constData(), 0777) != 0 && errno != EEXIST)
+        return SaveResult::failure(systemErrorText(errno));
+#endif
+    return {};
+}
+
+bool isSaveTemporary(QStringView fileName, const QString &target)
+{
+    const qsizetype head = 1 + target.size() + kTemporaryMark.size();
+    if (fileName.size() != head + kTailLength || !fileName.startsWith(u'.') ||
+        fileName.mid(1, target.size()) != target || fileName.mid(1 + target.size(), kTemporaryMark.size()) != kTemporaryMark)
+        return false;
+    const QStringView tail = fileName.right(kTailLength);
+    return std::all_of(tail.begin(), tail.end(),
+                       [](QChar c) { return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f'); });
+}
+
+#ifdef Q_OS_WIN
+
+SaveResult saveWhole(const QString &path, QByteArrayView bytes)
+{
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    // Unbuffered, so that a failing write is seen by the write itself and not lost in a flush.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        file.write(bytes.data(), bytes.size()) != bytes.size() || !file.commit())
+        return SaveResult::failure(file.errorString());
+    return {};
+}
+
+#else
+
+SaveResult saveWhole(const QString &path, QByteArrayView bytes)
+{
+    const QFileInfo info(path);
+    const QString temporary = info.dir().filePath(temporaryName(info.fileName()));
+    const QByteArray tmp = QFile::encodeName(temporary);
+    const QByteArray target = QFile::encodeName(path);
+
+    // Where the file system allows it, the temporary file has no name until it is complete,
+    // so that a write killed half-way leaves nothing behind (it is named through /proc).
+    bool unnamed = ::access("/proc/self/fd", X_OK) == 0;
+    int fd = unnamed ? ::open(QFile::encodeName(info.absolutePath()).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666)
+                     : -1;
+    if (fd < 0) {
+        unnamed = false;
+        fd = ::open(tmp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    }
+    if (fd < 0)
+        return SaveResult::failure(systemErrorText(errno));
+    // Whatever goes wrong from here, the temporary file is ours to remove.
+    auto fail = [&](int error) {
+        ::close(fd);
+        if (!unnamed)
+            ::unlink(tmp.constData());
+        return SaveResult::failure(systemErrorText(error));
+    };
+    // The new file keeps the old one's permissions.
+    struct stat old;
+    if (::stat(target.constData(), &old) == 0)
+        ::fchmod(fd, old.st_mode & 07777);
+    const char *data = bytes.data();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(errno);
+        }
+        data += n;
+        left -= n;
+    }
+    if (::fsync(fd) != 0)
+        return fail(errno);
+    if (unnamed) {
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, tmp.constData(), AT_SYMLINK_FOLLOW) != 0)
+            return fail(errno);
+        unnamed = false;
+    }
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(tmp.constData());
+        return SaveResult::failure(systemErrorText(error));
+    }
+    if (::rename(tmp.constData(), target.constData()) != 0) {
+        const int error = errno;
+        ::unlink(tmp.constData());
+        return SaveResult::failure(systemErrorText(error));
+    }
+    // The rename itself reaches the disk with the folder; some file systems cannot say so.
+    const int dir = ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return {};
+}
+
+#endif
