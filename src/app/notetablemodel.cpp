@@ -41,8 +41,11 @@ QVariant NoteTableModel::data(const QModelIndex &index, int role) const
         }
         return text;
     }
-    if (role == Qt::ToolTipRole && index.column() == Col::Text)
-        return m_table.TextMatrix(index.row() + 1, Col::Text);
+    if (role == Qt::ToolTipRole && index.column() == Col::Text) {
+        // A tip of a megabyte would take seconds to lay out, in a window larger than any screen.
+        const QString &text = m_table.TextMatrix(index.row() + 1, Col::Text);
+        return text.size() > kShownChars ? text.left(kShownChars) + u'…' : text;
+    }
     if (role == Qt::TextAlignmentRole)
         return int(Qt::AlignLeft | Qt::AlignVCenter);
     return {};
@@ -93,12 +96,16 @@ void NoteTableModel::rowAppended(int)
 
 void NoteTableModel::rowAboutToBeRemoved(int row)
 {
+    m_removing = true;
     beginRemoveRows({}, row - 1, row - 1);
 }
 
 void NoteTableModel::rowRemoved(int)
 {
     endRemoveRows();
+    m_removing = false;
+    // The views moved their current row off the one removed; the table's own stays.
+    emit tableRowMoved(m_table.Row());
 }
 
 void NoteTableModel::currentRowMoved(int row)

@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTimer>
 
 namespace {
 
@@ -39,6 +40,67 @@ void keepSystemColours(QWidget *widget)
     for (auto role : {QPalette::Window, QPalette::WindowText, QPalette::Button, QPalette::Base})
         system.setColor(role, system.color(role));
     widget->setPalette(system);
+}
+
+// Qt's default wrapping measures a whole word before it breaks a line, so a run of thousands of
+// characters without a blank is measured again for every line it fills: a long enough one
+// freezes the window. Such a note wraps anywhere instead, which costs in proportion.
+constexpr qsizetype kLongRun = 1000;
+
+bool hasLongRun(QStringView text)
+{
+    qsizetype run = 0;
+    for (QChar c : text) {
+        if (c.isSpace() && c.decompositionTag() != QChar::NoBreak)
+            run = 0;
+        else if (++run >= kLongRun)
+            return true;
+    }
+    return false;
+}
+
+void wrapFor(QPlainTextEdit *box, bool longRun)
+{
+    const auto mode = longRun ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
+    if (box->wordWrapMode() != mode) // every change lays the whole text out again
+        box->setWordWrapMode(mode);
+}
+
+// Keeps the wrapping right as the text changes: an edit that makes a long run is seen before the
+// box lays it out; once a long run may be gone, the whole text is looked at again after a pause.
+void watchRuns(QPlainTextEdit *box)
+{
+    auto *recheck = new QTimer(box);
+    recheck->setSingleShot(true);
+    recheck->setInterval(1000);
+    QObject::connect(recheck, &QTimer::timeout, box,
+                     [box] { wrapFor(box, hasLongRun(box->document()->toRawText())); });
+    QObject::connect(box->document(), &QTextDocument::contentsChange, box,
+                     [box, recheck](int pos, int removed, int added) {
+                         if (box->wordWrapMode() == QTextOption::WrapAnywhere) {
+                             if (removed > 0)
+                                 recheck->start();
+                             return;
+                         }
+                         QTextCursor around(box->document());
+                         around.setPosition(qMax(0, pos - int(kLongRun)));
+                         around.setPosition(qMin(box->document()->characterCount() - 1, pos + added + int(kLongRun)),
+                                            QTextCursor::KeepAnchor);
+                         if (hasLongRun(around.selectedText()))
+                             wrapFor(box, true);
+                     });
+}
+
+// The summary line is narrow: a text that does not fit in the desktop's font is shown in a
+// smaller one, whole rather than cut.
+void showWhole(QLabel *label, const QString &text)
+{
+    QFont font = QApplication::font(label);
+    const int room = label->contentsRect().width();
+    while (QFontMetrics(font).horizontalAdvance(text) > room && font.pointSizeF() > 5)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    label->setFont(font);
+    label->setText(text);
 }
 
 void selectText(QComboBox *combo, const QString &text)
@@ -78,6 +140,7 @@ f_test::f_test(Session &session, const Clock &clock) : QWidget(nullptr), m_sessi
     Text2->setFont(verdana);
     twips::setBackground(Text2, twips::kLightYellow);
     Text2->installEventFilter(this);
+    watchRuns(Text2);
 
     Frame1 = new QFrame(this);
     Frame1->setGeometry(twips::rect(0, 400, 4845, 885));
@@ -94,6 +157,12 @@ f_test::f_test(Session &session, const Clock &clock) : QWidget(nullptr), m_sessi
     Frame1->hide();
     for (QWidget *w : std::initializer_list<QWidget *>{Command1, Command2, Command3, Combo1, Combo2, Combo3})
         keepSystemColours(w);
+    const std::pair<QWidget *, const char *> names[] = {
+        {Command1, "Command1"}, {Label1, "Label1"}, {Command2, "Command2"}, {Text2, "Text2"},
+        {Frame1, "Frame1"},     {Label2, "Label2"}, {Combo1, "Combo1"},     {Label3, "Label3"},
+        {Combo2, "Combo2"},     {Label4, "Label4"}, {Combo3, "Combo3"},     {Command3, "Command3"}};
+    for (const auto &[widget, name] : names)
+        widget->setObjectName(QLatin1String(name));
 
     setTabOrder(Text2, Command1);
     setTabOrder(Command1, Command2);
@@ -104,13 +173,19 @@ f_test::f_test(Session &session, const Clock &clock) : QWidget(nullptr), m_sessi
     setFocusProxy(Text2);
     Text2->setFocus();  // the text takes the focus whenever the window becomes active
 
-    // "Ok" is the default button while the editor is shown: Enter presses it.
+    // Enter presses the button that has the focus, and "Ok", the default button while the
+    // editor is shown, otherwise.
     m_return = new QShortcut(QKeySequence(Qt::Key_Return), this);
     m_enter = new QShortcut(QKeySequence(Qt::Key_Enter), this);
     for (QShortcut *s : {m_return, m_enter}) {
         s->setEnabled(false);
-        connect(s, &QShortcut::activated, this, &f_test::Command3_Click);
+        connect(s, &QShortcut::activated, this, [this] {
+            if (!pressFocusedButton())
+                Command3_Click();
+        });
     }
+    for (QPushButton *b : {Command1, Command2, Command3})
+        b->installEventFilter(this);
 
     connect(Command1, &QPushButton::clicked, this, &f_test::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &f_test::Command2_Click);
@@ -163,11 +238,13 @@ void f_test::reinit()
     const NoteTable &t = m_session.table;
     setWindowTitle(t.TextMatrix(f_pos, Col::Stamp));
     const QString text = toBox(t.TextMatrix(f_pos, Col::Text));
-    if (!(text.isEmpty() && Text2->document()->isEmpty()))
+    if (!(text.isEmpty() && Text2->document()->isEmpty())) {
+        wrapFor(Text2, hasLongRun(text));
         Text2->setPlainText(text);
+    }
     Text2->moveCursor(QTextCursor::End);
     const QString alertText = t.TextMatrix(f_pos, Col::Alert);
-    Label1->setText(alertText);
+    showWhole(Label1, alertText);
     for (QComboBox *c : {Combo1, Combo2, Combo3})
         c->setCurrentIndex(0);
     if (alertText.trimmed().isEmpty())
@@ -188,7 +265,8 @@ void f_test::en_rouge()
 
 void f_test::Text2_Change()
 {
-    m_session.table.setTextMatrix(f_pos, Col::Text, toCell(Text2->toPlainText()));
+    // The raw text: the plain one turns non-breaking spaces into blanks.
+    m_session.table.setTextMatrix(f_pos, Col::Text, toCell(Text2->document()->toRawText()));
     m_session.flags.textChanged = true;
 }
 
@@ -198,8 +276,22 @@ void f_test::Text2_LostFocus()
         m_session.ecrire_notes();
 }
 
+bool f_test::pressFocusedButton()
+{
+    auto *button = qobject_cast<QPushButton *>(focusWidget());
+    if (!button || !button->isEnabled())
+        return false;
+    button->click();
+    return true;
+}
+
 bool f_test::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched != Text2 && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && pressFocusedButton())
+            return true;
+    }
     // The editor covers the text box, which Tab still reaches: Enter there presses "Ok" too,
     // rather than add a line break the user cannot see.
     if (watched == Text2 && event->type() == QEvent::KeyPress && m_return->isEnabled()) {
@@ -237,7 +329,7 @@ void f_test::Command3_Click()
 {
     const QString text = alert::compose(Combo1->currentText(), Combo2->currentText(), Combo3->currentText());
     showEditor(false);
-    Label1->setText(text);
+    showWhole(Label1, text);
     m_session.table.setTextMatrix(f_pos, Col::Alert, text);
     m_session.table.setTextMatrix(f_pos, Col::Alerted, QString());
     if (m_session.flags.autosave)

@@ -55,6 +55,7 @@ private:
     void Text2_Change();
     void Text2_LostFocus();
     void showEditor(bool shown);
+    bool pressFocusedButton(); // false when no enabled button has the focus
 
     Session &m_session;
     const Clock &m_clock;

@@ -4,6 +4,8 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QtTest>
 
 class TestNote : public QObject {
@@ -13,6 +15,11 @@ private slots:
     void preselection_data();
     void preselection();
     void okThenNoAlert();
+    void textTravelsExactly();
+    void enterKey_data();
+    void enterKey();
+    void summaryLineWhole_data();
+    void summaryLineWhole();
 };
 
 // Across a month and a year end, up to the latest alert there is.
@@ -83,6 +90,89 @@ void TestNote::okThenNoAlert()
     QCOMPARE(w->Label1->text(), QString());
     QCOMPARE(testutil::storedRows(app.home.folder())[0],
              (QStringList{"Le 01/12 à 16:26", "pain", "", "", ""}));
+}
+
+// Every character a note can hold in the file goes through "Voir", a character typed at its
+// end and the next write, byte for byte. ("~" and "¤" stand for line breaks and quotes.)
+void TestNote::textTravelsExactly()
+{
+    QByteArray text = "a\xa0:\tb\r\nc";
+    for (int b = 1; b < 256; ++b)
+        if (b != '\r' && b != '\n' && b != '"' && b != '~' && b != 0xA4)
+            text += char(b);
+    const QByteArray record = "\"Le 01/12 \xe0 16:26\",\"" + text.replace("\r\n", "~") + "\",\"\",\"\"\r\n";
+    App app(record);
+    QTest::mouseClick(app.w.findChild<QPushButton *>(QStringLiteral("Command2")), Qt::LeftButton);
+    f_test *w = app.windowOf(1);
+    QVERIFY(w);
+    app.tick(app.clock.now().addSecs(60));
+    QCOMPARE(testutil::readFile(app.home.notesPath()), record);
+    QTest::keyClick(w->Text2, '!');
+    app.tick(app.clock.now().addSecs(60));
+    QCOMPARE(testutil::readFile(app.home.notesPath()), QByteArray(record).replace("\",\"\",\"\"\r\n", "!\",\"\",\"\"\r\n"));
+}
+
+void TestNote::enterKey_data()
+{
+    QTest::addColumn<bool>("editorOpen");
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<QString>("alert"); // afterwards; the note had "lundi 07/12 10h15"
+    QTest::newRow("on \"Pas d'alerte\", editor open") << true << "Command2" << "";
+    QTest::newRow("on \"Pas d'alerte\", editor closed") << false << "Command2" << "";
+    QTest::newRow("on the day list: \"Ok\"") << true << "Combo1" << "mercredi 09/12 10h15";
+    QTest::newRow("on \"Ok\"") << true << "Command3" << "mercredi 09/12 10h15";
+}
+
+// Enter presses the button that has the focus, and "Ok" while the editor is open otherwise.
+void TestNote::enterKey()
+{
+    QFETCH(bool, editorOpen);
+    QFETCH(QString, focus);
+    QFETCH(QString, alert);
+    App app(testutil::records({{"Le 01/12 à 16:26", "pain", "lundi 07/12 10h15", ""}}));
+    f_test *w = app.view(1);
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    if (editorOpen) {
+        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        w->Combo1->setCurrentIndex(2);
+    }
+    auto *target = w->findChild<QWidget *>(focus);
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key_Return);
+    QCOMPARE(app.cell(1, Col::Alert), alert);
+    QCOMPARE(app.cell(1, Col::Text), QStringLiteral("pain"));
+}
+
+void TestNote::summaryLineWhole_data()
+{
+    QTest::addColumn<QFont>("font");
+    QTest::newRow("desktop font") << QApplication::font();
+    QTest::newRow("large") << QFont(QStringLiteral("DejaVu Sans"), 14);
+}
+
+// The summary line shows the whole alert text, for every day and the latest hour on offer.
+void TestNote::summaryLineWhole()
+{
+    QFETCH(QFont, font);
+    const QFont before = QApplication::font();
+    QApplication::setFont(font);
+    App app({}, QDateTime(QDate(2026, 12, 9), QTime(8, 0))); // a Wednesday: "mercredi 16/12" is on offer
+    app.w.Command1_Click();
+    f_test *w = app.windowOf(1);
+    QStringList cut;
+    for (int day = 0; day < w->Combo1->count(); ++day) {
+        w->Command1_Click();
+        w->Combo1->setCurrentIndex(day);
+        w->Combo2->setCurrentIndex(w->Combo2->count() - 1);
+        w->Combo3->setCurrentIndex(w->Combo3->count() - 1);
+        QTest::keyClick(w->Command3, Qt::Key_Space);
+        if (w->Label1->fontMetrics().horizontalAdvance(w->Label1->text()) > w->Label1->contentsRect().width())
+            cut << w->Label1->text();
+    }
+    QApplication::setFont(before);
+    QCOMPARE(app.cell(1, Col::Alert), QStringLiteral("jeudi 24/12 19h45"));
+    QCOMPARE(cut, QStringList());
 }
 
 QTEST_MAIN(TestNote)
