@@ -97,7 +97,7 @@ void f_iir::buildWindow()
     connect(gri, &QTableView::doubleClicked, this, [this](const QModelIndex &) { gri_DblClick(); });
     connect(gri->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
-                if (current.isValid())
+                if (current.isValid() && !m_model->removing())
                     m_session.table.setRow(current.row() + 1);
             });
     connect(m_model, &NoteTableModel::tableRowMoved, this, &f_iir::selectRow);

@@ -1,10 +1,22 @@
 #include "msgbox.h"
 
 #include <QAbstractButton>
+#include <QGridLayout>
 #include <QPointer>
 
 namespace {
 QMessageBox::StandardButton nextAnswer = QMessageBox::NoButton;
+
+// A short text makes a box too narrow for its title under some window managers. The box is widened
+// by a spacer below its text: a minimum width on the text itself has Qt lay the text out narrower
+// than it is, and cut it.
+void widenForTitle(QMessageBox &box)
+{
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addItem(new QSpacerItem(box.fontMetrics().averageCharWidth() * 28, 0, QSizePolicy::Minimum,
+                                      QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+}
 
 QMessageBox::StandardButton run(QMessageBox &box)
 {
@@ -13,8 +25,7 @@ QMessageBox::StandardButton run(QMessageBox &box)
         nextAnswer = QMessageBox::NoButton;
         return answer;
     }
-    // A short text makes a box too narrow for its title under some window managers.
-    box.setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label { min-width: 14em; }"));
+    widenForTitle(box);
     box.exec();
     return box.standardButton(box.clickedButton());
 }
@@ -52,6 +63,7 @@ void warning(QWidget *parent, const QString &text)
         shown->setWindowModality(Qt::NonModal);
     }
     shown->setText(text);
+    widenForTitle(*shown);
     shown->show();
     shown->raise();
 }

@@ -21,8 +21,11 @@ public:
     void beginLoad();
     void endLoad();
 
+    // A row is being removed: the views' own moves of their current row are not the user's.
+    bool removing() const { return m_removing; }
+
 signals:
-    void tableRowMoved(int row);  // the table's current row changed, 1-based
+    void tableRowMoved(int row);  // the table's current row changed (or a row went), 1-based
 
 private:
     void cellChanged(int row, int col) override;
@@ -33,4 +36,5 @@ private:
     void currentRowMoved(int row) override;
 
     NoteTable &m_table;
+    bool m_removing = false;
 };

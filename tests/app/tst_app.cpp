@@ -6,6 +6,10 @@
 #include "testapp.h"
 
 #include <QPlainTextEdit>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QTableView>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QtTest>
@@ -23,6 +27,10 @@ private slots:
     void newNote();
     void deleteRenumbersOpenWindows();
     void deleteAll();
+    void messagesShowWholeText_data();
+    void messagesShowWholeText();
+    void removalKeepsHighlight_data();
+    void removalKeepsHighlight();
     void showAllAndHideAll();
 };
 
@@ -136,6 +144,84 @@ void TestApp::deleteAll()
     QVERIFY(app.openSlots().isEmpty());
     QCOMPARE(app.writes(), 1); // once, not once a window
     QCOMPARE(testutil::readFile(app.home.notesPath()), QByteArray("\"\",\"\",\"\",\"\"\r\n"));
+}
+
+void TestApp::messagesShowWholeText_data()
+{
+    QTest::addColumn<QFont>("font");
+    QTest::newRow("desktop font") << QApplication::font();
+    QTest::newRow("small") << QFont(QStringLiteral("DejaVu Sans"), 7);
+    QTest::newRow("large serif") << QFont(QStringLiteral("DejaVu Serif"), 16);
+}
+
+// A message box's text is laid out whole, in any font: the question of "Tout supprimer", the
+// about box, the warning of a failed write.
+void TestApp::messagesShowWholeText()
+{
+    QFETCH(QFont, font);
+    const QFont before = QApplication::font();
+    QApplication::setFont(font);
+    App app;
+    QStringList seen, cut;
+    auto check = [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        const auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+        const QRect room = label->contentsRect();
+        const QRect need = label->fontMetrics().boundingRect(room, int(label->alignment()) | Qt::TextWordWrap,
+                                                             label->text());
+        seen << label->text();
+        if (!room.contains(need))
+            cut << label->text();
+        box->reject();
+    };
+    QTimer::singleShot(0, check);
+    app.w.m_reinit->trigger();
+    QTimer::singleShot(0, check);
+    app.w.m_apropos->trigger();
+    QApplication::setFont(before);
+    QCOMPARE(seen, (QStringList{"Confirmez vous la suppression de toutes les lignes", "Rappelix v1.2"}));
+    QCOMPARE(cut, QStringList());
+}
+
+void TestApp::removalKeepsHighlight_data()
+{
+    QTest::addColumn<int>("clicked");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("highlighted"); // the row that keeps the index, clamped to the last
+    QTest::addColumn<QString>("shown");   // what "Voir" then opens; none on the placeholder
+    QTest::newRow("Supprimer on row 1") << 1 << "Supprimer" << 1 << "deux";
+    QTest::newRow("Supprimer on row 2") << 2 << "Supprimer" << 2 << "trois";
+    QTest::newRow("Supprimer on the last row") << 3 << "Supprimer" << 2 << "deux";
+    QTest::newRow("Tout supprimer") << 2 << "Tout supprimer" << 1 << "";
+}
+
+// After a removal the highlighted row and the current row are one, and the next command acts
+// on the note the user sees highlighted: all through the list's own selection.
+void TestApp::removalKeepsHighlight()
+{
+    QFETCH(int, clicked);
+    QFETCH(QString, command);
+    QFETCH(int, highlighted);
+    QFETCH(QString, shown);
+    App app(testutil::records({{"", "un", "", ""}, {"", "deux", "", ""}, {"", "trois", "", ""}}));
+    auto *gri = app.w.findChild<QTableView *>(QStringLiteral("gri"));
+    QTest::mouseClick(gri->viewport(), Qt::LeftButton, {}, gri->visualRect(gri->model()->index(clicked - 1, 1)).center());
+    QCOMPARE(app.table().Row(), clicked);
+    if (command == QLatin1String("Supprimer")) {
+        QTest::mouseClick(app.w.findChild<QPushButton *>(QStringLiteral("Command3")), Qt::LeftButton);
+    } else {
+        MsgBox::setNextAnswer(QMessageBox::Yes);
+        app.w.m_reinit->trigger();
+    }
+    const QModelIndexList selected = gri->selectionModel()->selectedRows();
+    QCOMPARE(selected.size(), 1);
+    QCOMPARE(selected[0].row() + 1, highlighted);
+    QCOMPARE(gri->currentIndex().row() + 1, highlighted);
+    QCOMPARE(app.table().Row(), highlighted);
+    QTest::mouseClick(app.w.findChild<QPushButton *>(QStringLiteral("Command2")), Qt::LeftButton);
+    QCOMPARE(app.openSlots().size(), shown.isEmpty() ? 0 : 1);
+    if (!shown.isEmpty())
+        QCOMPARE(app.windowOf(highlighted)->Text2->toPlainText(), shown);
 }
 
 // An open window comes forward as it is; closed and shown again, its note is read afresh.
