@@ -115,6 +115,7 @@ private:
     void setUpGrid();
     void selectRow(int row);
     void closeNoteWindow(int slot);
+    void focusNouvelle();
     QString writeFailureText(const SaveResult &result) const;
     void reportWriteFailure(const SaveResult &result);
 

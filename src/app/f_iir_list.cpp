@@ -1,6 +1,7 @@
 // The list commands of the main window and the opening and placing of note windows.
 #include "f_iir.h"
 
+#include "app/frames.h"
 #include "app/msgbox.h"
 #include "help/f_help.h"
 #include "note/f_test.h"
@@ -8,6 +9,7 @@
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 
 namespace {
 const QString kPlaceholder = QStringLiteral("-1");
@@ -30,7 +32,8 @@ bool f_iir::ouvrir_fenetre(int row)
     m_session.table.setTextMatrix(row, Col::Slot, QString::number(s));
     w->f_pos = row;
     w->f_monindice = s;
-    w->show();
+    // Shown by positionner_fenetre, which every caller calls next: a window shown where it
+    // belongs is framed there, where one moved after showing would not be.
     return true;
 }
 
@@ -46,7 +49,7 @@ void f_iir::positionner_fenetre(int slot)
     if (!w)
         return;
     const QPoint cell = cellOfSlot(slot, m_session.workArea);
-    w->move(twipsToPixels(cell.x()), twipsToPixels(cell.y()));
+    showFrameAt(w, QPoint(twipsToPixels(cell.x()), twipsToPixels(cell.y())));
 }
 
 void f_iir::Command1_Click()
@@ -158,7 +161,7 @@ void f_iir::m_toutafficher_Click()
             w->raise();
         }
     }
-    Command1->setFocus();
+    focusNouvelle();
 }
 
 void f_iir::m_toutmasquer_Click()
@@ -168,5 +171,19 @@ void f_iir::m_toutmasquer_Click()
     for (int i = 1; i <= n; ++i)
         if (const int s = slotOf(t, i))
             closeNoteWindow(s);
+    focusNouvelle();
+}
+
+// The focus given to a button of a window that is not active activates that window, as it
+// does on the desktop the program was written for. The note windows just opened are mapped
+// after this returns, and a window manager may hand them the focus then: the request is
+// made again once they are on screen.
+void f_iir::focusNouvelle()
+{
     Command1->setFocus();
+    activateWindow();
+    QTimer::singleShot(0, this, [this] {
+        Command1->setFocus();
+        activateWindow();
+    });
 }

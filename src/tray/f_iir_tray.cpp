@@ -1,25 +1,21 @@
 // The tray icon, hiding to it and coming back from it, and the start-in-tray preference.
 #include "app/f_iir.h"
+#include "app/frames.h"
 #include "store/savefile.h"
 
 #include <QCursor>
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QScreen>
 
 namespace {
 
 // The record "1" as the notes file would hold it; its presence alone is the preference.
 const QByteArray kPrefRecord = QByteArrayLiteral("\"1\"\r\n");
-
-// Rounds down, also for a window larger than the screen.
-int halfDown(int n)
-{
-    return n >= 0 ? n / 2 : -((1 - n) / 2);
-}
 
 // All or nothing: a half-written file would still turn the preference on.
 bool writePref(const QString &path)
@@ -86,13 +82,11 @@ void f_iir::trayActivated(QSystemTrayIcon::ActivationReason reason)
 void f_iir::restaurer_fenetre()
 {
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
-    show();
     // The whole screen, not the work area; the frame counts, as the window's outer size.
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect s = screen->geometry();
-        const QSize f = frameGeometry().size();
-        move(s.left() + halfDown(s.width() - f.width()), s.top() + halfDown(s.height() - f.height()));
-    }
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        showFrameCentred(this, screen->geometry());
+    else
+        show();
     raise();
     activateWindow();
 }

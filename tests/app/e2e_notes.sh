@@ -8,6 +8,9 @@ bin=$1
 e2e_start_display
 e2e_start_app "$bin"
 main=$(e2e_wait_window '^Rappelix$') || e2e_fail "no main window"
+# The main window's frame, title bar included, centred on the 1280 x 1024 screen.
+centred() { read -r x y w h <<<"$(e2e_frame "$main")"; [ "$x" -eq $(((1280 - w) / 2)) ] && [ "$y" -eq $(((1024 - h) / 2)) ]; }
+e2e_until 5 centred || e2e_fail "the main window's frame is not centred: $(e2e_frame "$main")"
 # Clicks "Nouvelle", 92 px right and 196 px down from the corner of the window's client area.
 new_note() {
   xdotool windowactivate --sync "$main"
@@ -40,13 +43,10 @@ done
 e2e_until 5 count_notes 3 || e2e_fail "expected three note windows"
 sleep 0.5
 e2e_screenshot notes-stacked
-ys=()
-for w in $(note_windows); do
-  eval "$(xdotool getwindowgeometry --shell "$w")"
-  [ $((X + WIDTH)) -ge 1200 ] || e2e_fail "a note window is not at the right edge: x=$X"
-  ys+=("$Y")
-done
-[ "$(printf '%s\n' "${ys[@]}" | sort -u | wc -l)" -eq 3 ] || e2e_fail "note windows overlap: ${ys[*]}"
+# Slots 1 to 3 of a 1280 x 1024 work area, 4965 x 1680 twips a cell, 15 twips a pixel: each
+# frame's top-left corner 4965 twips left of the right edge, 1680, 3360, 5040 above the bottom.
+cells() { for w in $(note_windows); do e2e_frame "$w" | cut -d' ' -f1,2; done | sort; }
+e2e_until 5 eval '[ "$(cells | tr "\n" " ")" = "949 688 949 800 949 912 " ]' || e2e_fail "note frames off their cells: $(cells)"
 
 e2e_quit "$main"
 for text in 'Acheter du pain' 'Rendre les livres' 'Payer le loyer' 'Arroser les plantes'; do
@@ -61,4 +61,12 @@ count_notes 0 || e2e_fail "a note window opened at start-up"
 xdotool windowactivate --sync "$main"
 xdotool key --clearmodifiers alt+l Return
 e2e_until 5 count_notes 4 || e2e_fail "Tout afficher did not show the four notes"
+# Again, with the four windows open: each comes forward, then the focus ends on "Nouvelle": the
+# main window is the active one, and stays so.
+xdotool windowactivate --sync "$main"
+xdotool key --clearmodifiers alt+l Return
+active_main() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$main" ]; }
+e2e_until 5 active_main || e2e_fail "the main window is not active after Tout afficher"
+sleep 1
+active_main || e2e_fail "a note window took the focus after Tout afficher"
 echo PASS

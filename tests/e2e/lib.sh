@@ -99,5 +99,16 @@ e2e_quit() {
   e2e_wait_exit 10
 }
 
+# The outer frame of window $1 as "X Y WIDTH HEIGHT": its client area and the frame extents
+# the window manager set (none without one).
+e2e_frame() {
+  local x y w h l=0 r=0 t=0 b=0 ext
+  eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {print "x=" $4} /Absolute upper-left Y/ {print "y=" $4}
+    /Width:/ {print "w=" $2} /Height:/ {print "h=" $2}')"
+  ext=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ' ')
+  [ -n "$ext" ] && IFS=, read -r l r t b <<<"$ext"
+  echo "$((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))"
+}
+
 e2e_screenshot() { import -window root "$E2E_OUT/$1.png"; }
 e2e_hex() { od -An -tx1 -v "$1" | tr -d ' \n'; }

@@ -1,0 +1,95 @@
+#include "frames.h"
+
+#include <QEvent>
+#include <QLayout>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+#include <functional>
+
+namespace {
+
+int halfDown(int n)
+{
+    return n >= 0 ? n / 2 : -((1 - n) / 2);
+}
+
+QPoint centred(const QRect &area, QSize frame)
+{
+    return {area.left() + halfDown(area.width() - frame.width()), area.top() + halfDown(area.height() - frame.height())};
+}
+
+// The window's size as it will be shown: a position asked for before the first show holds only
+// if showing does not resize the window.
+void settleSize(QWidget *window)
+{
+    window->ensurePolished();
+    if (QLayout *layout = window->layout())
+        layout->activate();
+    if (!window->testAttribute(Qt::WA_Resized)) {
+        window->adjustSize();
+        window->setAttribute(Qt::WA_Resized, false);
+    }
+}
+
+bool framed(const QWidget *window)
+{
+    return window->frameGeometry() != window->geometry();
+}
+
+// Waits until the window manager has framed a window just shown (or shown it unframed), then
+// moves the frame where it belongs if it is not there, once; the user may move it after that.
+class FrameCheck : public QObject {
+public:
+    FrameCheck(QWidget *window, std::function<QPoint()> target)
+        : QObject(window), m_window(window), m_target(std::move(target))
+    {
+        window->windowHandle()->installEventFilter(this);
+        QTimer::singleShot(3000, this, &QObject::deleteLater); // a window manager that never tells
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        const auto type = event->type();
+        if (m_done || !(type == QEvent::Expose || ((type == QEvent::Move || type == QEvent::Resize) && framed(m_window))))
+            return false;
+        m_done = true;
+        QTimer::singleShot(0, this, [this] {
+            const QPoint want = m_target();
+            if (m_window && m_window->frameGeometry().topLeft() != want)
+                m_window->move(want);
+            deleteLater();
+        });
+        return false;
+    }
+
+private:
+    QPointer<QWidget> m_window;
+    std::function<QPoint()> m_target;
+    bool m_done = false;
+};
+
+} // namespace
+
+void showFrameAt(QWidget *window, QPoint frame)
+{
+    const bool first = !window->testAttribute(Qt::WA_WState_Created);
+    settleSize(window);
+    window->move(frame);
+    window->show();
+    if (first)
+        new FrameCheck(window, [frame] { return frame; });
+}
+
+void showFrameCentred(QWidget *window, const QRect &area)
+{
+    const bool known = framed(window);
+    settleSize(window);
+    window->move(centred(area, window->frameGeometry().size()));
+    window->show();
+    if (!known)
+        new FrameCheck(window, [window, area] { return centred(area, window->frameGeometry().size()); });
+}
