@@ -28,6 +28,36 @@ bool removePref(const QString &path)
     return !QFileInfo::exists(path) || QFile::remove(path);
 }
 
+// Qt's notification-area icon on an X11 desktop acts when a button goes down; this program's acts
+// when it comes up: a left release or a double-click restores, a right release opens the menu,
+// and nothing else on the icon does anything. Qt's icon is a widget of a class of its own.
+class ReleaseClicks : public QObject {
+public:
+    explicit ReleaseClicks(f_iir *main) : QObject(main), m_main(main) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        const QEvent::Type type = event->type();
+        if ((type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
+             type != QEvent::MouseButtonDblClick && type != QEvent::Wheel && type != QEvent::ContextMenu) ||
+            !watched->inherits("QSystemTrayIconSys"))
+            return false;
+        if (type == QEvent::MouseButtonRelease || type == QEvent::MouseButtonDblClick) {
+            const Qt::MouseButton button = static_cast<QMouseEvent *>(event)->button();
+            if (button == Qt::LeftButton)
+                m_main->trayActivated(type == QEvent::MouseButtonDblClick ? QSystemTrayIcon::DoubleClick
+                                                                          : QSystemTrayIcon::Trigger);
+            else if (button == Qt::RightButton && type == QEvent::MouseButtonRelease)
+                m_main->trayActivated(QSystemTrayIcon::Context);
+        }
+        return true;
+    }
+
+private:
+    f_iir *m_main;
+};
+
 } // namespace
 
 QString f_iir::prefPath() const
@@ -49,7 +79,10 @@ void f_iir::addTrayIcon()
 {
     trayIcon = new QSystemTrayIcon(windowIcon(), this);
     trayIcon->setToolTip(QStringLiteral("Rappelix"));
+    // Desktops that show the icon's menu themselves (StatusNotifierItem) read it from here.
+    trayIcon->setContextMenu(mPopupSys);
     connect(trayIcon, &QSystemTrayIcon::activated, this, &f_iir::trayActivated);
+    qApp->installEventFilter(new ReleaseClicks(this));
     trayIcon->show();
 }
 

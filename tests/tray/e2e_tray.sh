@@ -43,9 +43,12 @@ icon=$(icon_of "$E2E_APP")
 e2e_until 10 main_of "$E2E_APP" >/dev/null || e2e_fail "no main window"
 main=$(main_of "$E2E_APP")
 
-e2e_log "a left click on the icon brings the hidden window back"
+e2e_log "the left button brings the hidden window back when released, not when pressed"
 reduce
-xdotool mousemove --window "$icon" 8 8 click 1
+xdotool mousemove --window "$icon" 8 8 mousedown 1
+sleep 0.5 # time enough to act, had it acted on the press
+hidden "$main" || e2e_fail "the window came back on the press"
+xdotool mouseup 1
 e2e_until 5 viewable "$main" || e2e_fail "a left click did not show the main window"
 
 e2e_log "a second start brings the first copy forward and ends without writing"
@@ -63,7 +66,10 @@ e2e_until 5 viewable "$main" || e2e_fail "the first copy did not come forward"
 
 e2e_log "a right click opens the menu; \" &Quitter\" writes the notes and ends"
 reduce
-xdotool mousemove --window "$icon" 8 8 click 3
+xdotool mousemove --window "$icon" 8 8 mousedown 3
+sleep 0.5
+! xdotool search --onlyvisible --pid "$E2E_APP" | grep -vqx -e "$icon" -e "$main" || e2e_fail "the menu opened on the press"
+xdotool mouseup 3
 e2e_until 5 eval 'xdotool search --onlyvisible --pid "$E2E_APP" | grep -vqx -e "$icon" -e "$main"' || e2e_fail "no menu"
 sleep 0.3
 e2e_screenshot tray-menu

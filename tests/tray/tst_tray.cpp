@@ -19,30 +19,39 @@ private slots:
     void liveCopy();
 };
 
+namespace {
+// The largest difference of one channel of one pixel: Qt's conversions to and from premultiplied
+// alpha round differently from one processor to another, by a level or two.
+int worstDifference(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size())
+        return 255;
+    int worst = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            for (int shift : {0, 8, 16, 24})
+                worst = std::max(worst, qAbs(int(a.pixel(x, y) >> shift & 0xff) - int(b.pixel(x, y) >> shift & 0xff)));
+    return worst;
+}
+} // namespace
+
 // Each PNG is its SVG source rendered at that size, and the program carries those it names: a
-// drawing changed without new renderings fails here, and leaves the fresh ones in the test's
-// folder to be copied over.
+// drawing changed without new renderings fails here.
 void TestTray::icons()
 {
     const QDir dir(QStringLiteral(RAPPELIX_ICON_DIR));
     for (const QString &name : dir.entryList({QStringLiteral("rappelix-*.png")})) {
         const int size = name.section(u'-', 1).section(u'.', 0, 0).toInt();
         const QImage shipped = QImage(dir.filePath(name)).convertToFormat(QImage::Format_ARGB32);
-        if (applicationIconSizes().contains(size))
-            QCOMPARE(applicationIcon().pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32),
-                     shipped);
+        if (applicationIconSizes().contains(size)) {
+            const QImage carried = applicationIcon().pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
+            QVERIFY2(worstDifference(carried, shipped) <= 2, qPrintable(name));
+        }
         QImageReader reader(dir.filePath(QStringLiteral("rappelix.svg")));
         reader.setScaledSize(QSize(size, size));
         const QImage fresh = reader.read().convertToFormat(QImage::Format_ARGB32);
         QVERIFY2(!fresh.isNull(), qPrintable(reader.errorString()));
-        int worst = 0;
-        for (int y = 0; y < size; ++y)
-            for (int x = 0; x < size; ++x)
-                for (int shift : {0, 8, 16, 24})
-                    worst = std::max(worst, qAbs(int(shipped.pixel(x, y) >> shift & 0xff) -
-                                                 int(fresh.pixel(x, y) >> shift & 0xff)));
-        if (worst > 8)
-            fresh.save(name);
+        const int worst = worstDifference(shipped, fresh);
         QVERIFY2(worst <= 8, qPrintable(name + QStringLiteral(" differs from the SVG by %1").arg(worst)));
     }
 }
