@@ -1,7 +1,7 @@
 // The alert check at a quarter-hour tick over 100,000 notes: the walk alone, and the whole
 // tick with its write of the notes file.
 #include "alert/alertcheck.h"
-#include "app/session.h"
+#include "store/session.h"
 #include "benchmain.h"
 #include "notegen.h"
 
@@ -10,49 +10,64 @@
 
 namespace {
 
-// Windows that only count what they are asked to do.
-class CountingWindows : public alert::AlertWindows {
+// Windows that do nothing: the walk's own cost is measured.
+class NoWindows : public NoteWindowMaker {
 public:
-    bool openRed(int) override
-    {
-        ++opened;
-        return true;
-    }
-    void turnRed(int) override { ++turned; }
-    int opened = 0;
-    int turned = 0;
+    struct Window : NoteWindow {
+        void activate() override {}
+        void closeWindow() override {}
+        void en_rouge() override {}
+    };
+    NoteWindow *makeWindow(int, int, Fill) override { return &window; }
+    Window window;
 };
 
 const QDateTime kTick(benchdata::today(), QTime(10, 15, 1));
 
 // A session of n notes, a hundred of them with their window open.
-void setUp(Session &session, int n)
+void setUp(Session &session, NoWindows &windows, int n)
 {
+    session.setWindowMaker(&windows);
     session.table.setUp();
     benchdata::fill(session.table, n);
     const int step = std::max(1, n / 100);
     for (int s = 1; s <= 100 && s * step < session.table.Rows(); ++s)
-        session.table.setTextMatrix(s * step, Col::Slot, QString::number(s));
+        session.ouvrir_fenetre(s * step, NoteWindowMaker::Fill::Existing);
 }
 
-// Puts back the rows a tick marked, so that every pass finds the same work.
-void unmark(NoteTable &table, const QList<int> &due)
+// Puts back the rows a tick marked and the windows it opened, so that every pass finds the same
+// work.
+void unmark(Session &session, const QList<int> &due, const QList<QString> &openBefore)
 {
-    for (int r : due)
-        table.setTextMatrix(r, Col::Alerted, QString());
+    for (int r : due) {
+        if (openBefore[r].isEmpty() && !session.table.TextMatrix(r, Col::Slot).isEmpty()) {
+            session.slotTable.release(SlotTable::fromCell(session.table.TextMatrix(r, Col::Slot)));
+            session.table.setTextMatrix(r, Col::Slot, QString());
+        }
+        session.table.setTextMatrix(r, Col::Alerted, QString());
+    }
+}
+
+QList<QString> slotColumn(const NoteTable &table)
+{
+    QList<QString> openBefore;
+    for (int r = 0; r < table.Rows(); ++r)
+        openBefore << table.TextMatrix(r, Col::Slot);
+    return openBefore;
 }
 
 void BM_AlertWalk(benchmark::State &state)
 {
-    Session session;
-    setUp(session, int(state.range(0)));
-    CountingWindows windows;
+    Session session(SystemClock::instance());
+    NoWindows windows;
+    setUp(session, windows, int(state.range(0)));
+    const QList<QString> openBefore = slotColumn(session.table);
     qint64 due = 0;
     for (auto _ : state) {
-        const QList<int> rows = alert::walk(session.table, kTick, windows);
+        const QList<int> rows = alert::walk(session, kTick);
         state.PauseTiming();
         due += rows.size();
-        unmark(session.table, rows);
+        unmark(session, rows, openBefore);
         state.ResumeTiming();
     }
     state.counters["due"] = benchmark::Counter(double(due), benchmark::Counter::kAvgIterations);
@@ -63,14 +78,15 @@ BENCHMARK(BM_AlertWalk)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 void BM_AlertTick(benchmark::State &state)
 {
     QTemporaryDir dir;
-    Session session;
+    Session session(SystemClock::instance());
     session.file.setFolder(dir.path() + QLatin1Char('/'));
-    setUp(session, int(state.range(0)));
-    CountingWindows windows;
+    NoWindows windows;
+    setUp(session, windows, int(state.range(0)));
+    const QList<QString> openBefore = slotColumn(session.table);
     for (auto _ : state) {
-        const QList<int> rows = alert::check(session, kTick, windows);
+        const QList<int> rows = alert::check(session, kTick);
         state.PauseTiming();
-        unmark(session.table, rows);
+        unmark(session, rows, openBefore);
         state.ResumeTiming();
     }
 }

@@ -67,12 +67,9 @@ struct Typing {
         window.setTrayAvailable(false);
         window.Form_Load();
         row = n / 2;
-        window.gri->scrollTo(window.gri->model()->index(row - 1, Col::Text));
-        window.ouvrir_fenetre(row);
-        const int slot = window.session().slotTable.lastOpened();
-        window.positionner_fenetre(slot);
-        note = window.fenetre(slot);
-        note->reinit();
+        auto *gri = window.findChild<QTableView *>(QStringLiteral("gri"));
+        gri->scrollTo(gri->model()->index(row - 1, Col::Text));
+        note = dynamic_cast<f_test *>(window.session().ouvrir_fenetre(row, NoteWindowMaker::Fill::Existing));
         QApplication::processEvents();
     }
 
@@ -103,7 +100,7 @@ BENCHMARK(BM_TypingTable)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond
 void typeKeys(benchmark::State &state, bool repaint)
 {
     Typing t(int(state.range(0)));
-    QTextCursor cursor(t.note->Text2->document());
+    QTextCursor cursor(t.note->findChild<QPlainTextEdit *>(QStringLiteral("Text2"))->document());
     cursor.movePosition(QTextCursor::End);
     int i = 0;
     for (auto _ : state) {
@@ -129,6 +126,34 @@ void BM_TypingRepaint(benchmark::State &state)
     typeKeys(state, true);
 }
 BENCHMARK(BM_TypingRepaint)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+// "Voir" on a note of a megabyte: its window made, filled and painted. Range 0: one line without
+// a blank; 1: words of six letters.
+void BM_OpenLongNote(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path()));
+    QDir(dir.path()).mkpath(QStringLiteral("rapix"));
+    QFile file(dir.path() + QStringLiteral("/rapix/planifs.txt"));
+    const QByteArray text =
+        state.range(0) ? QByteArray("mots, ").repeated(1 << 20 / 6) : QByteArray(1 << 20, 'x');
+    if (file.open(QIODevice::WriteOnly))
+        file.write("\"Le 01/12 \xe0 10:00\",\"" + text + "\",\"\",\"\"\r\n");
+    file.close();
+    FixedClock clock;
+    f_iir window(clock);
+    window.setTrayAvailable(false);
+    window.Form_Load();
+    for (auto _ : state) {
+        NoteWindow *note = window.session().ouvrir_fenetre(1, NoteWindowMaker::Fill::Existing);
+        QApplication::processEvents();
+        state.PauseTiming();
+        note->closeWindow();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_OpenLongNote)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 

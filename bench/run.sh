@@ -83,6 +83,8 @@ row "Keystroke to the table, model and list, 100,000 notes" "$(ms BM_TypingTable
 info "Keystroke in the note window's text box, 100,000 notes" "$(ms BM_TypingNoteWindow/100000)" ms
 info "Keystroke with both windows repainted, 100,000 notes" "$(ms BM_TypingRepaint/100000)" ms
 info "Main window built, loaded and painted in process, 100,000 notes" "$(ms BM_MainWindowLoad/100000)" ms
+row "\"Voir\" on a note of 1 MB on one line, window painted" "$(ms BM_OpenLongNote/0/iterations:3)" ms "<" 1000 "1000 ms"
+info "\"Voir\" on a note of 1 MB of words, window painted" "$(ms BM_OpenLongNote/1/iterations:3)" ms
 linear "Read (decode)" BM_Decode
 linear "Write (encode)" BM_Encode
 linear "Read from the file" BM_ReadFile

@@ -39,7 +39,7 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    SystemClock clock;
+    const Clock &clock = SystemClock::instance();
     f_iir window(clock);
     // exit(), not quit(): quitting would first ask every window to close, and the main
     // window only minimises when asked; the windows still open go without their handlers.

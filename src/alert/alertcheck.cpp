@@ -1,7 +1,9 @@
 #include "alertcheck.h"
 
 #include "alerttext.h"
-#include "app/session.h"
+#include "store/session.h"
+
+#include <QTimer>
 
 namespace alert {
 
@@ -10,11 +12,11 @@ constexpr int kMinuteMs = 60000;
 // Far enough past the minute's start that a tick which fires a little early still falls
 // inside the minute it was aimed at.
 constexpr int kAfterStartMs = 1000;
-const QString kPlaceholder = QStringLiteral("-1");
 } // namespace
 
-QList<int> walk(NoteTable &table, const QDateTime &now, AlertWindows &windows)
+QList<int> walk(Session &session, const QDateTime &now)
 {
+    NoteTable &table = session.table;
     const QString today = dayText(now.date());
     const QString key = nowKey(now.time());
     QList<int> due;
@@ -24,12 +26,14 @@ QList<int> walk(NoteTable &table, const QDateTime &now, AlertWindows &windows)
         const QString slot = table.TextMatrix(r, Col::Slot); // a copy: opening rewrites the cell
         if (slot.isEmpty()) {
             // With every slot taken nothing opens; the row is marked all the same.
-            windows.openRed(r);
-        } else if (slot != kPlaceholder) {
+            if (NoteWindow *w = session.ouvrir_fenetre(r, NoteWindowMaker::Fill::Existing))
+                w->en_rouge();
+        } else if (slot != kPlaceholderSlot) {
             const int s = SlotTable::fromCell(slot);
             if (s == 0)
-                continue; // no window of ours: the row is left as it is
-            windows.turnRed(s);
+                continue; // not a slot this program writes: the row is left as it is
+            if (NoteWindow *w = session.fenetre(s))
+                w->en_rouge();
         }
         table.setTextMatrix(r, Col::Alerted, QStringLiteral("1"));
         due << r;
@@ -37,18 +41,13 @@ QList<int> walk(NoteTable &table, const QDateTime &now, AlertWindows &windows)
     return due;
 }
 
-void writePending(Session &session)
+QList<int> check(Session &session, const QDateTime &now)
 {
     if (session.flags.textChanged)
         session.ecrire_notes();
-}
-
-QList<int> check(Session &session, const QDateTime &now, AlertWindows &windows)
-{
-    writePending(session);
     if (!minuteEntries().contains(now.time().toString(QStringLiteral("mm"))))
         return {};
-    const QList<int> due = walk(session.table, now, windows);
+    const QList<int> due = walk(session, now);
     session.ecrire_notes();
     return due;
 }
@@ -64,6 +63,36 @@ TickPlan planTick(const QDateTime &now, const QDateTime &lastChecked)
     plan.check = !lastChecked.isValid() || plan.minute != lastChecked;
     plan.msToNext = kMinuteMs - into + kAfterStartMs;
     return plan;
+}
+
+AlertTimer::AlertTimer(Session &session, const Clock &clock, QObject *parent)
+    : QObject(parent), m_session(session), m_clock(clock), m_timer(new QTimer(this))
+{
+    // A free-running 60 s timer drifts and, after a suspend or a clock change, can step over a
+    // quarter-hour minute; each tick is aimed again from the clock instead.
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setTimerType(Qt::PreciseTimer);
+    m_timer->setSingleShot(true);
+    m_timer->start(planTick(m_clock.now(), m_lastTick).msToNext);
+}
+
+void AlertTimer::tick()
+{
+    const QDateTime now = m_clock.now();
+    const TickPlan plan = planTick(now, m_lastTick);
+    m_timer->start(plan.msToNext);
+    // Not before the notes are loaded, nor once quitting has begun: there is no table to save.
+    if (!m_session.loaded || m_session.flags.quitting)
+        return;
+    if (!plan.check) {
+        if (m_session.flags.textChanged)
+            m_session.ecrire_notes();
+        return;
+    }
+    m_lastTick = plan.minute;
+    const QList<int> due = check(m_session, now);
+    if (!due.isEmpty())
+        emit fellDue(due);
 }
 
 } // namespace alert

@@ -2,34 +2,22 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QObject>
 
-class NoteTable;
-struct Session;
+class Clock;
+class QTimer;
+class Session;
 
 namespace alert {
 
-// What the alert check needs of the note windows; the main window gives the real ones.
-class AlertWindows {
-public:
-    virtual ~AlertWindows() = default;
-    // Opens a window for a row that has none, places it, fills it from the row and turns it
-    // red. False when no slot was free: then nothing opened.
-    virtual bool openRed(int row) = 0;
-    // Turns red, where it stands, the open window of a slot.
-    virtual void turnRed(int slot) = 0;
-};
-
-// The walk of a quarter-hour tick alone, whatever the minute of `now`: marks and raises every
-// due row in table order and returns them. It writes nothing to disk.
-QList<int> walk(NoteTable &table, const QDateTime &now, AlertWindows &windows);
-
-// Writes the notes file when a note's text changed since the last write.
-void writePending(Session &session);
+// The walk of a quarter-hour tick alone, whatever the minute of `now`: marks every due row in
+// table order, turns its window red (opening one, placed and filled, for a row that has none)
+// and returns the rows. It writes nothing to disk.
+QList<int> walk(Session &session, const QDateTime &now);
 
 // One tick of the alert check at the local time `now`: the pending write, then at minutes
-// 00, 15, 30 and 45 the walk over the rows in table order, marking and raising every due
-// note, and the write of the notes file. Returns the rows that fell due, in order.
-QList<int> check(Session &session, const QDateTime &now, AlertWindows &windows);
+// 00, 15, 30 and 45 the walk and the write of the notes file. Returns the rows that fell due.
+QList<int> check(Session &session, const QDateTime &now);
 
 // When the one-minute timer fires next, and whether this tick runs the check. A tick in a
 // minute already checked (the timer fired early, or the clock went back a little) only
@@ -44,5 +32,25 @@ struct TickPlan {
 // that each minute gets one tick whatever the timer's slack, a suspend or a clock change.
 // `lastChecked` is the `minute` of the last tick that checked (invalid before the first).
 TickPlan planTick(const QDateTime &now, const QDateTime &lastChecked);
+
+// The one-minute timer Timer1 and its alert check. It runs from its creation to the end of the
+// run; a tick does nothing before the notes are loaded, nor once quitting has begun.
+class AlertTimer : public QObject {
+    Q_OBJECT
+public:
+    AlertTimer(Session &session, const Clock &clock, QObject *parent = nullptr);
+
+    QTimer *timer() const { return m_timer; } // fires tick()'s caller
+    void tick();
+
+signals:
+    void fellDue(const QList<int> &rows); // rows raised by a tick, in table order
+
+private:
+    Session &m_session;
+    const Clock &m_clock;
+    QTimer *m_timer;
+    QDateTime m_lastTick; // the minute of the last tick that ran the check
+};
 
 } // namespace alert

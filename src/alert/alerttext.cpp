@@ -53,7 +53,7 @@ QString twoDigits(const QString &s)
 {
     return s.size() == 1 ? QLatin1Char('0') + s : s;
 }
-}  // namespace
+} // namespace
 
 QString alertKey(const Parts &parts)
 {
@@ -81,7 +81,8 @@ bool isDue(const QString &alertText, const QString &alerted, const QString &toda
 
 int presetHourIndex(int hour)
 {
-    return hour >= 6 && hour <= 18 ? hour - 6 : 0;
+    const int next = hour + 1;
+    return next >= kFirstHour && next <= kLastHour ? next - kFirstHour : 0;
 }
 
-}  // namespace alert
+} // namespace alert

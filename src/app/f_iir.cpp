@@ -1,19 +1,24 @@
 #include "f_iir.h"
 
-#include "app/msgbox.h"
+#include "alert/alertcheck.h"
+#include "app/frames.h"
 #include "app/notetablemodel.h"
-#include "help/f_help.h"
+#include "help/help.h"
+#include "help/msgbox.h"
 #include "note/f_test.h"
+#include "note/twips.h"
 #include "store/datafolder.h"
-#include "app/twips.h"
+#include "tray/trayicon.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QDir>
 #include <QFrame>
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSessionManager>
 #include <QStyleOptionHeader>
 #include <QTableView>
@@ -44,26 +49,25 @@ protected:
 };
 } // namespace
 
-f_iir::f_iir(const Clock &clock, QWidget *parent) : QMainWindow(parent), m_clock(clock)
+f_iir::f_iir(const Clock &clock, QWidget *parent)
+    : QMainWindow(parent), m_clock(clock), m_session(clock), m_help(new Help(this))
 {
     setWindowTitle(QStringLiteral("Rappelix"));
+    m_session.setWindowMaker(this);
     buildWindow();
     buildMenus();
     // The alert timer runs from the window's creation to the end of the run.
-    Timer1 = new QTimer(this);
-    Timer1->setTimerType(Qt::PreciseTimer);
-    connect(Timer1, &QTimer::timeout, this, &f_iir::Timer1_Timer);
-    armTimer1();
+    m_alerts = new alert::AlertTimer(m_session, m_clock, this);
+    connect(m_alerts->timer(), &QTimer::timeout, this, &f_iir::Timer1_Timer);
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) { sessionEnding(); });
 }
 
 f_iir::~f_iir()
 {
     // The program ends without running the handlers of windows still open.
-    for (auto &w : m_windows)
+    for (const QPointer<f_test> &w : std::as_const(m_made))
         delete w.data();
-    delete m_help.data();
-    delete m_model;  // it watches the table, which goes before the children do
+    delete m_model; // it watches the table, which goes before the children do
     m_model = nullptr;
 }
 
@@ -76,6 +80,7 @@ void f_iir::buildWindow()
     twips::setBackground(client, twips::kLightYellow);
 
     Frame6 = new QFrame(client);
+    Frame6->setObjectName(QStringLiteral("Frame6"));
     Frame6->setFrameShape(QFrame::NoFrame);
     Frame6->setGeometry(twips::rect(0, -90, 8750, 3015));
     twips::setBackground(Frame6, twips::kLightYellow);
@@ -91,7 +96,7 @@ void f_iir::buildWindow()
     gri->setSelectionMode(QAbstractItemView::SingleSelection);
     gri->setEditTriggers(QAbstractItemView::NoEditTriggers);
     gri->setWordWrap(false);
-    gri->setTabKeyNavigation(false);  // Tab leaves the list for the buttons
+    gri->setTabKeyNavigation(false); // Tab leaves the list for the buttons
     gri->verticalHeader()->hide();
     gri->verticalHeader()->setDefaultSectionSize(gri->fontMetrics().height() + 6);
     connect(gri, &QTableView::doubleClicked, this, [this](const QModelIndex &) { gri_DblClick(); });
@@ -121,37 +126,44 @@ void f_iir::buildWindow()
 
 void f_iir::buildMenus()
 {
-    auto action = [this](QMenu *menu, const QString &caption, void (f_iir::*handler)()) {
+    auto action = [this](QMenu *menu, const char *name, const QString &caption, void (f_iir::*handler)()) {
         QAction *a = menu->addAction(caption);
+        a->setObjectName(QLatin1String(name));
         connect(a, &QAction::triggered, this, handler);
         return a;
     };
-    m_fichier = menuBar()->addMenu(QStringLiteral("&Fichier"));
-    m_tache = action(m_fichier, QStringLiteral("Réduire"), &f_iir::m_tache_Click);
-    m_imprimer = action(m_fichier, QStringLiteral("&Imprimer"), &f_iir::m_imprimer_Click);
+    auto menu = [this](QMenu *m, const char *name) {
+        m->setObjectName(QLatin1String(name));
+        return m;
+    };
+    m_fichier = menu(menuBar()->addMenu(QStringLiteral("&Fichier")), "m_fichier");
+    m_tache = action(m_fichier, "m_tache", QStringLiteral("Réduire"), &f_iir::m_tache_Click);
+    m_imprimer = action(m_fichier, "m_imprimer", QStringLiteral("&Imprimer"), &f_iir::m_imprimer_Click);
     m_fichier->addSeparator();
-    m_quitter = action(m_fichier, QStringLiteral("Quitter"), &f_iir::m_quitter_Click);
+    m_quitter = action(m_fichier, "m_quitter", QStringLiteral("Quitter"), &f_iir::m_quitter_Click);
 
-    m_fenetre = menuBar()->addMenu(QStringLiteral("&Liste"));
-    m_toutafficher = action(m_fenetre, QStringLiteral("Tout afficher"), &f_iir::m_toutafficher_Click);
-    m_toutmasquer = action(m_fenetre, QStringLiteral("Tout masquer"), &f_iir::m_toutmasquer_Click);
+    m_fenetre = menu(menuBar()->addMenu(QStringLiteral("&Liste")), "m_fenetre");
+    m_toutafficher =
+        action(m_fenetre, "m_toutafficher", QStringLiteral("Tout afficher"), &f_iir::m_toutafficher_Click);
+    m_toutmasquer =
+        action(m_fenetre, "m_toutmasquer", QStringLiteral("Tout masquer"), &f_iir::m_toutmasquer_Click);
     m_fenetre->addSeparator();
-    m_reinit = action(m_fenetre, QStringLiteral("Tout supprimer"), &f_iir::m_reinit_Click);
+    m_reinit = action(m_fenetre, "m_reinit", QStringLiteral("Tout supprimer"), &f_iir::m_reinit_Click);
 
-    m_options = menuBar()->addMenu(QStringLiteral("&Options"));
-    m_tb = action(m_options, QStringLiteral("&Démarrer dans la barre de tâche"), &f_iir::m_tb_Click);
+    m_options = menu(menuBar()->addMenu(QStringLiteral("&Options")), "m_options");
+    m_tb = action(m_options, "m_tb", QStringLiteral("&Démarrer dans la barre de tâche"), &f_iir::m_tb_Click);
     m_tb->setCheckable(true);
     m_tb->setChecked(false);
 
-    m_interro = menuBar()->addMenu(QStringLiteral("&?"));
-    m_aide = action(m_interro, QStringLiteral("Aide..."), &f_iir::m_aide_Click);
-    m_apropos = action(m_interro, QStringLiteral("&A propos..."), &f_iir::m_apropos_Click);
+    m_interro = menu(menuBar()->addMenu(QStringLiteral("&?")), "m_interro");
+    m_aide = action(m_interro, "m_aide", QStringLiteral("Aide..."), &f_iir::m_aide_Click);
+    m_apropos = action(m_interro, "m_apropos", QStringLiteral("&A propos..."), &f_iir::m_apropos_Click);
 
     // The tray's pop-up menu; never part of the menu bar.
-    mPopupSys = new QMenu(QStringLiteral("&SysTRay"), this);
-    mPopNew = action(mPopupSys, QStringLiteral("&Nouvelle"), &f_iir::Command1_Click);
-    mPopRestore = action(mPopupSys, QStringLiteral("&Restaurer"), &f_iir::restaurer_fenetre);
-    mPopExit = action(mPopupSys, QStringLiteral(" &Quitter"), &f_iir::mPopExit_Click);
+    mPopupSys = menu(new QMenu(QStringLiteral("&SysTRay"), this), "mPopupSys");
+    mPopNew = action(mPopupSys, "mPopNew", QStringLiteral("&Nouvelle"), &f_iir::Command1_Click);
+    mPopRestore = action(mPopupSys, "mPopRestore", QStringLiteral("&Restaurer"), &f_iir::restaurer_fenetre);
+    mPopExit = action(mPopupSys, "mPopExit", QStringLiteral(" &Quitter"), &f_iir::mPopExit_Click);
 }
 
 void f_iir::Form_Load(const QString &dataFolder, SingleCopy *guard)
@@ -166,20 +178,25 @@ void f_iir::Form_Load(const QString &dataFolder, SingleCopy *guard)
     m_session.slotTable.clear();
     m_session.flags = Flags{};
     lire_zone_travail();
-    // The window starts minimised, which keeps it off the screen until restored.
-    addTrayIcon();
+    // The window is not shown yet: it comes on the screen only when restored.
+    m_tray = new TrayIcon(windowIcon(), mPopupSys, this);
+    connect(m_tray, &TrayIcon::restoreRequested, this, &f_iir::restaurer_fenetre);
+    connect(m_tray, &TrayIcon::menuRequested, this, &f_iir::showTrayMenu);
+    m_tray->show();
     setUpGrid();
-    m_session.file.setFolder(dataFolder.isEmpty() ? preparer_dossier() : dataFolder);
+    const QString folder = dataFolder.isEmpty() ? preparer_dossier() : dataFolder;
+    m_session.file.setFolder(folder);
+    m_pref.setFolder(folder);
     m_model->beginLoad();
     m_session.file.charger_notes(m_session.table);
     m_model->endLoad();
     m_session.table.setRow(1);
     selectRow(1);
-    m_loaded = true;
-    if (startInTray()) {
+    m_session.loaded = true;
+    if (m_pref.exists()) {
         m_tb->setChecked(true);
         if (!trayAvailable())
-            showMinimized();  // no notification area to come back from: stay on the taskbar
+            showMinimized(); // no notification area to come back from: stay on the taskbar
     } else {
         restaurer_fenetre();
     }
@@ -200,14 +217,13 @@ void f_iir::selectRow(int row)
     if (row < 1 || row >= m_session.table.Rows())
         return;
     const QModelIndex index = m_model->index(row - 1, Col::Text);
-    gri->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    gri->selectionModel()->setCurrentIndex(index,
+                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
-f_test *f_iir::fenetre(int slot) const
+void f_iir::Timer1_Timer()
 {
-    // A freed slot may still hold its closing window until it is deleted: never hand that out.
-    return m_session.slotTable.inUse(slot) ? m_windows[slot].data() : nullptr;
+    m_alerts->tick();
 }
 
 void f_iir::m_quitter_Click()
@@ -223,54 +239,50 @@ void f_iir::mPopExit_Click()
     m_quitter_Click();
 }
 
-QString f_iir::writeFailureText(const SaveResult &result) const
+QString f_iir::failureText(const QString &what, const SaveResult &result) const
 {
-    return QStringLiteral("Rappelix n'a pas pu enregistrer les notes dans le dossier « %1 » : %2.")
-        .arg(QDir::toNativeSeparators(m_session.file.folder()), result.reason);
+    return QStringLiteral("Rappelix n'a pas pu enregistrer %1 dans le dossier « %2 » : %3.")
+        .arg(what, QDir::toNativeSeparators(m_session.file.folder()), result.reason);
 }
 
 void f_iir::reportWriteFailure(const SaveResult &result)
 {
     // Not modal: the timer goes on trying while the message is up.
-    MsgBox::warning(this, writeFailureText(result) +
-                              QStringLiteral("\n\nLes notes restent dans Rappelix, qui réessaiera chaque minute."));
+    MsgBox::warning(this,
+                    failureText(QStringLiteral("les notes"), result) +
+                        QStringLiteral("\n\nLes notes restent dans Rappelix, qui réessaiera chaque minute."));
 }
 
 void f_iir::closeEvent(QCloseEvent *event)
 {
-    if (!m_session.flags.quitting) {
+    Flags &flags = m_session.flags;
+    if (!flags.quitting) {
         // The close box never ends the program: it sends the window to the tray.
         event->ignore();
         m_tache_Click();
         return;
     }
-    Flags &flags = m_session.flags;
     if (flags.autosave) {
         const SaveResult saved = m_session.ecrire_notes();
         // Ending now would lose what could not be written: the user decides.
-        if (!saved && MsgBox::question(this, writeFailureText(saved) +
-                                                 QStringLiteral("\n\nQuitter quand même ? Les dernières "
-                                                                "modifications seront perdues.")) != QMessageBox::Yes) {
+        if (!saved &&
+            MsgBox::question(this, failureText(QStringLiteral("les notes"), saved) +
+                                       QStringLiteral("\n\nQuitter quand même ? Les dernières "
+                                                      "modifications seront perdues.")) != QMessageBox::Yes) {
             flags.quitting = false;
             event->ignore();
             return;
         }
     }
     flags.autosave = false;
-    for (int d = m_session.table.Rows() - 1; d >= 1; --d) {
-        if (const int slot = SlotTable::fromCell(m_session.table.TextMatrix(d, Col::Slot)))
-            closeNoteWindow(slot);
-    }
+    for (int d = m_session.table.Rows() - 1; d >= 1; --d)
+        if (NoteWindow *w = m_session.windowOfRow(d))
+            w->closeWindow();
     flags.autosave = true;
     event->accept();
-    removeTrayIcon();
+    if (m_tray)
+        m_tray->hide();
     emit quitRequested();
-}
-
-void f_iir::closeNoteWindow(int slot)
-{
-    if (f_test *w = fenetre(slot))
-        w->close();
 }
 
 // The session ends (logout, shutdown): nothing typed may be lost. Each note window
@@ -280,6 +292,73 @@ void f_iir::sessionEnding()
     if (m_session.flags.textChanged)
         m_session.ecrire_notes();
     for (int s = 1; s <= SlotTable::kMax; ++s)
-        if (m_session.slotTable.inUse(s))
-            closeNoteWindow(s);
+        if (NoteWindow *w = m_session.fenetre(s))
+            w->closeWindow();
+}
+
+bool f_iir::trayAvailable() const
+{
+    return m_trayAvailable.value_or(TrayIcon::available());
+}
+
+void f_iir::showTrayMenu()
+{
+    // Activating a hidden window would map it on some desktops: only a shown one comes forward.
+    if (isVisible()) {
+        raise();
+        activateWindow();
+    }
+    mPopupSys->popup(QCursor::pos());
+}
+
+void f_iir::restaurer_fenetre()
+{
+    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+    // The whole screen, not the work area; the frame counts, as the window's outer size.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        showFrameCentred(this, screen->geometry());
+    else
+        show();
+    raise();
+    activateWindow();
+}
+
+void f_iir::m_tache_Click()
+{
+    setWindowState(windowState() | Qt::WindowMinimized);
+}
+
+// Minimised by any means, the window leaves the screen and the taskbar for the tray; with no
+// notification area to come back from, it stays on the taskbar like any other window.
+void f_iir::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && trayAvailable())
+        hide();
+}
+
+void f_iir::m_tb_Click()
+{
+    // The entry is checkable: Qt has already moved the mark to the state asked for. It stays
+    // there only if the file could follow.
+    const bool wanted = m_tb->isChecked();
+    const SaveResult done = m_pref.set(wanted);
+    m_tb->setChecked(done ? wanted : !wanted);
+    if (!done)
+        MsgBox::warning(this, failureText(QStringLiteral("l'option"), done));
+}
+
+void f_iir::m_imprimer_Click()
+{
+    m_printing.print(this, m_session.table, m_clock.now().date()); // Cancel or a failure: silently
+}
+
+void f_iir::m_aide_Click()
+{
+    m_help->showHelp();
+}
+
+void f_iir::m_apropos_Click()
+{
+    m_help->showAbout(this);
 }

@@ -1,80 +1,106 @@
 #pragma once
 
-#include "app/clock.h"
-#include "app/session.h"
-#include "help/f_help.h"
-#include "note/f_test.h"
+#include "app/listcommands.h"
+#include "app/placement.h"
+#include "print/printing.h"
+#include "store/preffile.h"
+#include "store/session.h"
 
 #include <QMainWindow>
 #include <QPointer>
-#include <QSystemTrayIcon>
-#include <array>
-#include <optional>
 
+class Help;
 class NoteTableModel;
 class QAction;
 class QFrame;
 class QMenu;
 class QPushButton;
-class QSessionManager;
 class QTableView;
-class QTimer;
+class TrayIcon;
+class f_test;
+namespace alert {
+class AlertTimer;
+}
 
-// The main window: the list of notes, its commands, the alert timer and the tray icon.
-// It owns the session (table, flags, slots, notes file) and the open note windows.
-class f_iir : public QMainWindow {
+// The main window: the list of notes and its commands. It owns the session (table, flags,
+// slots, notes file) and the open note windows, and composes the tray icon, the alert timer,
+// printing and help; its handlers, named after their controls, forward to them.
+class f_iir : public QMainWindow, private NoteWindowMaker {
     Q_OBJECT
 public:
     explicit f_iir(const Clock &clock, QWidget *parent = nullptr);
     ~f_iir() override;
 
-    // Start-up, in order: slots and flags, work area, show, tray, table, data folder, notes, row 1, tray preference.
-    // The data folder is the one preparer_dossier() gave the caller, or is prepared here.
-    // With a guard, the notes are only written while it holds the data folder.
+    // Start-up, in order: slots and flags, work area, show, tray, table, data folder, notes, row 1,
+    // tray preference. The data folder is the one preparer_dossier() gave the caller, or is
+    // prepared here; with a guard, the notes are only written while it holds the folder.
     void Form_Load(const QString &dataFolder = QString(), SingleCopy *guard = nullptr);
 
     Session &session() { return m_session; }
-    const Clock &clock() const { return m_clock; }
-    f_test *fenetre(int slot) const;  // the note window of a slot, or null
-
-    // List commands.
-    bool ouvrir_fenetre(int row);  // false when no slot is free
-    void positionner_fenetre(int slot);
-    void Command1_Click();  // Nouvelle
-    void Command2_Click();  // Voir
-    void gri_DblClick();
-    void Command3_Click();  // Supprimer
-    void m_reinit_Click();  // Tout supprimer
-    void m_toutafficher_Click();
-    void m_toutmasquer_Click();
 
     // Placement.
     void lire_zone_travail();
+    void positionner_fenetre(QWidget *window, int slot); // shows the window in its slot's cell
 
-    // Quitting.
+    // List commands.
+    void Command1_Click(); // Nouvelle
+    void Command2_Click(); // Voir
+    void gri_DblClick();
+    void Command3_Click(); // Supprimer
+    void m_reinit_Click(); // Tout supprimer
+    void m_toutafficher_Click();
+    void m_toutmasquer_Click();
+
+    // Quitting, and the session ending from outside (logout, shutdown, a termination signal).
     void m_quitter_Click();
     void mPopExit_Click();
+    void sessionEnding();
 
-    // Alerts.
     void Timer1_Timer();
 
     // Tray and preference.
     void restaurer_fenetre();
     void m_tache_Click();
     void m_tb_Click();
-    void trayActivated(QSystemTrayIcon::ActivationReason reason);
-    QString prefPath() const;
     // Tests decide whether a notification area is there; otherwise the desktop tells.
     void setTrayAvailable(bool available) { m_trayAvailable = available; }
-
-    // The session ends (logout, shutdown, a termination signal): save what was typed.
-    void sessionEnding();
 
     // Printing, help and about.
     void m_imprimer_Click();
     void m_aide_Click();
     void m_apropos_Click();
-    f_help *helpWindow() const { return m_help; }
+
+signals:
+    void quitRequested(); // the program is to end now
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    NoteWindow *makeWindow(int row, int slot, Fill fill) override;
+    void buildWindow();
+    void buildMenus();
+    void setUpGrid();
+    void selectRow(int row);
+    void focusNouvelle();
+    void showTrayMenu();
+    bool trayAvailable() const;
+    QString failureText(const QString &what, const SaveResult &result) const;
+    void reportWriteFailure(const SaveResult &result);
+
+    const Clock &m_clock;
+    Session m_session;
+    ListCommands m_list{m_session};
+    PrefFile m_pref;
+    Printing m_printing;
+    WorkArea m_workArea;
+    NoteTableModel *m_model = nullptr;
+    alert::AlertTimer *m_alerts = nullptr;
+    TrayIcon *m_tray = nullptr;
+    Help *m_help = nullptr;
+    QList<QPointer<f_test>> m_made; // every note window not yet deleted
+    std::optional<bool> m_trayAvailable;
 
     // Controls, named as on the form.
     QFrame *Frame6 = nullptr;
@@ -82,7 +108,6 @@ public:
     QPushButton *Command1 = nullptr;
     QPushButton *Command2 = nullptr;
     QPushButton *Command3 = nullptr;
-    QTimer *Timer1 = nullptr;
     QMenu *m_fichier = nullptr;
     QAction *m_tache = nullptr;
     QAction *m_imprimer = nullptr;
@@ -100,40 +125,4 @@ public:
     QAction *mPopNew = nullptr;
     QAction *mPopRestore = nullptr;
     QAction *mPopExit = nullptr;
-    QSystemTrayIcon *trayIcon = nullptr;
-
-signals:
-    void quitRequested();  // the program is to end now
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
-    void changeEvent(QEvent *event) override;
-
-private:
-    void buildWindow();
-    void buildMenus();
-    void setUpGrid();
-    void selectRow(int row);
-    void closeNoteWindow(int slot);
-    void focusNouvelle();
-    QString writeFailureText(const SaveResult &result) const;
-    void reportWriteFailure(const SaveResult &result);
-
-    // Tray (tray/).
-    void addTrayIcon();
-    void removeTrayIcon();
-    bool trayAvailable() const;
-    bool startInTray() const;
-    std::optional<bool> m_trayAvailable;
-
-    // Alert timer (alert/).
-    void armTimer1();
-    QDateTime m_lastTick;  // the minute of the last tick that ran the alert check
-
-    const Clock &m_clock;
-    Session m_session;
-    NoteTableModel *m_model = nullptr;
-    std::array<QPointer<f_test>, SlotTable::kMax + 1> m_windows;
-    QPointer<f_help> m_help;
-    bool m_loaded = false;
 };

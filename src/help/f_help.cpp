@@ -1,6 +1,6 @@
 #include "f_help.h"
 
-#include "app/twips.h"
+#include "note/twips.h"
 #include "help/helptext.h"
 
 #include <QApplication>

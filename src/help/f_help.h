@@ -13,6 +13,7 @@ public:
 
     void Command1_Click(); // Ok
 
+private:
     QPlainTextEdit *Text1 = nullptr;
     QPushButton *Command1 = nullptr;
 };

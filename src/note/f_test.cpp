@@ -1,9 +1,8 @@
 #include "f_test.h"
 
 #include "alert/alerttext.h"
-#include "app/clock.h"
-#include "app/session.h"
-#include "app/twips.h"
+#include "note/twips.h"
+#include "store/session.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -27,7 +26,7 @@ QLabel *smallLabel(const QString &text, QWidget *parent, const QRect &geometry)
 
 QComboBox *list(QWidget *parent, const QRect &geometry)
 {
-    auto *combo = new QComboBox(parent);  // not editable: the user can only pick an entry
+    auto *combo = new QComboBox(parent); // not editable: the user can only pick an entry
     combo->setGeometry(geometry);
     return combo;
 }
@@ -84,8 +83,9 @@ void watchRuns(QPlainTextEdit *box)
                          }
                          QTextCursor around(box->document());
                          around.setPosition(qMax(0, pos - int(kLongRun)));
-                         around.setPosition(qMin(box->document()->characterCount() - 1, pos + added + int(kLongRun)),
-                                            QTextCursor::KeepAnchor);
+                         around.setPosition(
+                             qMin(box->document()->characterCount() - 1, pos + added + int(kLongRun)),
+                             QTextCursor::KeepAnchor);
                          if (hasLongRun(around.selectedText()))
                              wrapFor(box, true);
                      });
@@ -110,7 +110,7 @@ void selectText(QComboBox *combo, const QString &text)
         combo->setCurrentIndex(i);
 }
 
-}  // namespace
+} // namespace
 
 f_test::f_test(Session &session, const Clock &clock) : QWidget(nullptr), m_session(session), m_clock(clock)
 {
@@ -171,7 +171,7 @@ f_test::f_test(Session &session, const Clock &clock) : QWidget(nullptr), m_sessi
     setTabOrder(Combo2, Combo3);
     setTabOrder(Combo3, Command3);
     setFocusProxy(Text2);
-    Text2->setFocus();  // the text takes the focus whenever the window becomes active
+    Text2->setFocus(); // the text takes the focus whenever the window becomes active
 
     // Enter presses the button that has the focus, and "Ok", the default button while the
     // editor is shown, otherwise.
@@ -346,16 +346,22 @@ void f_test::Command2_Click()
         m_session.ecrire_notes();
 }
 
+void f_test::activate()
+{
+    activateWindow();
+    raise();
+}
+
+void f_test::closeWindow()
+{
+    close();
+}
+
 void f_test::closeEvent(QCloseEvent *event)
 {
-    if (m_closed) {
-        event->accept();
-        return;
+    if (!m_closed) {
+        m_closed = true;
+        m_session.windowClosed(*this);
     }
-    m_closed = true;
-    if (m_session.flags.autosave)
-        m_session.ecrire_notes();
-    m_session.table.setTextMatrix(f_pos, Col::Slot, QString());
-    m_session.slotTable.release(f_monindice);
     event->accept();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/notewindows.h"
+
 #include <QWidget>
 
 class Clock;
@@ -9,42 +11,28 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QShortcut;
-struct Session;
+class Session;
 
 // A note window: shows the note of row f_pos and writes every change straight into it.
-class f_test : public QWidget {
+class f_test : public QWidget, public NoteWindow {
     Q_OBJECT
 public:
     f_test(Session &session, const Clock &clock);
 
-    int f_pos = 0;        // the row it shows
-    int f_monindice = 0;  // its window slot
-
-    void init();     // a new note: stamp, title, alert editor preset
-    void reinit();   // an existing note: title, text, summary line, editor from the row
-    void en_rouge(); // the alert fell due: red until closed
+    void init();              // a new note: stamp, title, alert editor preset
+    void reinit();            // an existing note: title, text, summary line, editor from the row
+    void en_rouge() override; // the alert fell due: red until closed
     bool isRed() const { return m_red; }
+    void activate() override;
+    void closeWindow() override;
 
     // Text of a note as the table keeps it (CR LF) and as the box shows it (LF).
     static QString toBox(const QString &cell);
     static QString toCell(const QString &box);
 
-    void Command1_Click();  // M'alerter
-    void Command2_Click();  // Pas d'alerte
-    void Command3_Click();  // Ok
-
-    QPushButton *Command1 = nullptr;
-    QLabel *Label1 = nullptr;
-    QPushButton *Command2 = nullptr;
-    QPlainTextEdit *Text2 = nullptr;
-    QFrame *Frame1 = nullptr;
-    QLabel *Label2 = nullptr;
-    QComboBox *Combo1 = nullptr;
-    QLabel *Label3 = nullptr;
-    QComboBox *Combo2 = nullptr;
-    QLabel *Label4 = nullptr;
-    QComboBox *Combo3 = nullptr;
-    QPushButton *Command3 = nullptr;
+    void Command1_Click(); // M'alerter
+    void Command2_Click(); // Pas d'alerte
+    void Command3_Click(); // Ok
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -59,6 +47,18 @@ private:
 
     Session &m_session;
     const Clock &m_clock;
+    QPushButton *Command1 = nullptr;
+    QLabel *Label1 = nullptr;
+    QPushButton *Command2 = nullptr;
+    QPlainTextEdit *Text2 = nullptr;
+    QFrame *Frame1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QComboBox *Combo1 = nullptr;
+    QLabel *Label3 = nullptr;
+    QComboBox *Combo2 = nullptr;
+    QLabel *Label4 = nullptr;
+    QComboBox *Combo3 = nullptr;
+    QPushButton *Command3 = nullptr;
     QShortcut *m_enter = nullptr;
     QShortcut *m_return = nullptr;
     bool m_red = false;

@@ -1,6 +1,8 @@
 // The print dialog and the job it starts, in a module of their own: Qt's printing weighs on
 // every start of the program, and the list is printed rarely. The program loads this module on
-// the first "Imprimer" (see printdialog.cpp).
+// the first "Imprimer" (see printing.cpp).
+#include "print/printmodule.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -8,8 +10,6 @@
 
 namespace {
 
-// answer: -1 to ask the user; otherwise the dialog's answer given in advance, and an accepted
-// answer with a pdfFile sends the job to that file instead of a printer.
 bool choosePrinter(QPrinter &printer, QWidget *parent, int answer, const QString &pdfFile)
 {
     if (answer >= 0) {
@@ -30,8 +30,7 @@ bool choosePrinter(QPrinter &printer, QWidget *parent, int answer, const QString
 
 } // namespace
 
-extern "C" Q_DECL_EXPORT bool rappelix_print_text(QWidget *parent, const QString &text, int answer,
-                                                  const QString &pdfFile)
+bool rappelix_print_text(QWidget *parent, const QString &text, int answer, const QString &pdfFile)
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Rappelix")); // the job's name in the print queue

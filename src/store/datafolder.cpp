@@ -20,7 +20,7 @@ QString withSlash(QString path)
     return path;
 }
 
-}  // namespace
+} // namespace
 
 QString preparer_dossier(const QString &appData, const QString &programDir)
 {
@@ -34,12 +34,11 @@ QString preparer_dossier(const QString &appData, const QString &programDir)
     return withSlash(fallback);
 }
 
-#ifndef Q_OS_WIN
-namespace {
-// The XDG rules: $XDG_DATA_HOME when it is an absolute path, else ~/.local/share. A home that
-// $HOME does not name is the account's own.
 QString userDataHome()
 {
+#ifdef Q_OS_WIN
+    return qEnvironmentVariable("APPDATA");
+#else
     const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
     if (QDir::isAbsolutePath(xdg))
         return xdg;
@@ -49,16 +48,10 @@ QString userDataHome()
         home = account ? QFile::decodeName(account->pw_dir) : QString();
     }
     return home.isEmpty() ? QString() : home + QStringLiteral("/.local/share");
-}
-} // namespace
 #endif
+}
 
 QString preparer_dossier()
 {
-#ifdef Q_OS_WIN
-    const QString appData = qEnvironmentVariable("APPDATA");
-#else
-    const QString appData = userDataHome();
-#endif
-    return preparer_dossier(appData, QCoreApplication::applicationDirPath());
+    return preparer_dossier(userDataHome(), QCoreApplication::applicationDirPath());
 }

@@ -20,7 +20,7 @@ void NotesFile::removeStaleTemporaries()
 {
     if (m_folder.isEmpty())
         return;
-    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-600);
+    const QDateTime before = m_clock.now().toUTC().addSecs(-600);
     const QFileInfoList found = QDir(m_folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QFileInfo &info : found)
         if (isSaveTemporary(info.fileName(), fileName()) && info.lastModified().toUTC() < before)
@@ -61,7 +61,7 @@ bool NotesFile::keepCopy(bool mayMove)
         m_copyPending = false;
         return true;
     }
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString stamp = m_clock.now().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     for (int i = 1; i < 1000; ++i) {
         QString name = m_folder + QStringLiteral("planifs-endommage-") + stamp;
         if (i > 1)

@@ -1,22 +1,19 @@
 #pragma once
 
+#include "store/clock.h"
 #include "store/savefile.h"
 
 #include <QString>
 
 class NoteTable;
 
-// Program-wide switches shared by the main window and the note windows.
-struct Flags {
-    bool autosave = true;      // note-window actions may write the notes file
-    bool textChanged = false;  // a note's text changed since the last write
-    bool quitting = false;     // a quit command has begun
-};
-
 // The notes file "planifs.txt" of the data folder: loaded once, rewritten whole.
 class NotesFile {
 public:
-    explicit NotesFile(const QString &folder = QString()) : m_folder(folder) {}
+    explicit NotesFile(const QString &folder = QString(), const Clock &clock = SystemClock::instance())
+        : m_folder(folder), m_clock(clock)
+    {}
+    explicit NotesFile(const Clock &clock) : NotesFile(QString(), clock) {}
 
     void setFolder(const QString &folder) { m_folder = folder; }
     const QString &folder() const { return m_folder; }
@@ -41,6 +38,7 @@ private:
     void removeStaleTemporaries();
 
     QString m_folder;
+    const Clock &m_clock;
     bool m_copyPending = false;
     QString m_copy;
     int m_writes = 0;

@@ -70,7 +70,7 @@ void NoteTable::setUp()
     setTextMatrix(0, 2, QStringLiteral("Alerte"));
     setTextMatrix(0, 3, QString());
     setTextMatrix(0, 4, QString());
-    setTextMatrix(1, Col::Slot, QStringLiteral("-1"));
+    setTextMatrix(1, Col::Slot, kPlaceholderSlot);
 }
 
 void NoteTable::makePlaceholder(int row)
@@ -78,7 +78,7 @@ void NoteTable::makePlaceholder(int row)
     setTextMatrix(row, Col::Stamp, QString());
     setTextMatrix(row, Col::Text, QString());
     setTextMatrix(row, Col::Alert, QString());
-    setTextMatrix(row, Col::Slot, QStringLiteral("-1"));
+    setTextMatrix(row, Col::Slot, kPlaceholderSlot);
     setTextMatrix(row, Col::Alerted, QString());
 }
 

@@ -7,13 +7,16 @@
 
 // Columns of the note table.
 namespace Col {
-constexpr int Stamp = 0;  // creation stamp "Le dd/mm à hh:nn"
-constexpr int Text = 1;   // note text, line breaks as CR LF
-constexpr int Alert = 2;  // alert text, "" when none
-constexpr int Slot = 3;   // open window's slot, "" none, "-1" placeholder row
-constexpr int Alerted = 4;  // "1" once the alert has fallen due
+constexpr int Stamp = 0;   // creation stamp "Le dd/mm à hh:nn"
+constexpr int Text = 1;    // note text, line breaks as CR LF
+constexpr int Alert = 2;   // alert text, "" when none
+constexpr int Slot = 3;    // open window's slot, "" none, "-1" placeholder row
+constexpr int Alerted = 4; // "1" once the alert has fallen due
 constexpr int Count = 5;
-}  // namespace Col
+} // namespace Col
+
+// Column 3 of the placeholder row, the one data row of a table that holds no note.
+inline const QString kPlaceholderSlot = QStringLiteral("-1");
 
 // Receives every change of a NoteTable (the list's model is one).
 class NoteTableObserver {
@@ -33,7 +36,7 @@ class NoteTable {
 public:
     using Row5 = std::array<QString, Col::Count>;
 
-    NoteTable();  // header + one data row, all cells ""
+    NoteTable(); // header + one data row, all cells ""
 
     int Rows() const { return int(m_rows.size()); }
     const QString &TextMatrix(int row, int col) const { return m_rows[row][col]; }
@@ -45,9 +48,9 @@ public:
 
     // Column set-up, header texts and the placeholder row, as start-up does it.
     void setUp();
-    // Blank a row into the placeholder row ("", "", "", "-1", "").
+    // Blank a row into the placeholder row ("", "", "", kPlaceholderSlot, "").
     void makePlaceholder(int row);
-    bool isBlankRow(int row) const;  // columns 0..2 empty once trimmed
+    bool isBlankRow(int row) const; // columns 0..2 empty once trimmed
 
     void setObserver(NoteTableObserver *observer) { m_observer = observer; }
     NoteTableObserver *observer() const { return m_observer; }

@@ -53,7 +53,8 @@ SaveResult SingleCopy::lock()
         return {};
     m_heldByOther = m_lock->error() == QLockFile::LockFailedError;
     m_lock.reset();
-    return SaveResult::failure(m_heldByOther ? otherCopy() : QStringLiteral("le verrou ne peut pas être posé"));
+    return SaveResult::failure(m_heldByOther ? otherCopy()
+                                             : QStringLiteral("le verrou ne peut pas être posé"));
 }
 
 SaveResult SingleCopy::ensureHeld()
@@ -154,7 +155,8 @@ void SingleCopy::watch()
 {
     // A folder made anew is another folder: the watch on the one removed went with it. The
     // folder above tells when this one is removed or renamed away.
-    m_watcher.removePaths(m_watcher.directories());
+    if (!m_watcher.directories().isEmpty())
+        m_watcher.removePaths(m_watcher.directories());
     m_watcher.addPaths({m_folder, QFileInfo(QDir::cleanPath(m_folder)).absolutePath()});
 }
 

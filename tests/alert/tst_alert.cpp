@@ -7,7 +7,6 @@
 
 #include <QPlainTextEdit>
 #include <QTimeZone>
-#include <QtTest>
 
 namespace {
 const QDate kMonday(2026, 12, 7); // "lundi 07/12"
@@ -27,8 +26,10 @@ class TestAlert : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::French, QLocale::France)); }
+    void init() { testutil::failOnUnexpectedWarnings(); }
     void dueRule_data();
     void dueRule();
+    void walkEveryRow();
     void dueNotesComeUp();
     void raisedOnce();
     void timerAim_data();
@@ -65,6 +66,32 @@ void TestAlert::dueRule()
     QCOMPARE(alert::isDue(alertText, alerted, alert::dayText(now.date()), alert::nowKey(now.time())), due);
 }
 
+// The walk over rows the writer could have made: windows open in slots 1 to 100, the last
+// ("100") turned red where it stands; a due note with no slot left is marked all the same; the
+// placeholder never falls due; a column 3 that names no window leaves its row as it is.
+void TestAlert::walkEveryRow()
+{
+    MockClock clock;
+    Session session(clock);
+    FakeWindows windows([&session](NoteWindow &w) { session.windowClosed(w); });
+    session.setWindowMaker(&windows);
+    QList<QStringList> rows;
+    for (int i = 1; i <= 100; ++i)
+        rows << QStringList{"", QStringLiteral("note %1").arg(i), i == 100 ? "lundi 07/12 10h00" : "", "",
+                            ""};
+    rows << QStringList{"", "sans place", "lundi 07/12 10h15", "", ""} << QStringList{"", "", "", "-1", ""}
+         << QStringList{"", "hors liste", "lundi 07/12 9h00", "07", ""};
+    session.table = testutil::tableOf(rows);
+    for (int r = 1; r <= 100; ++r)
+        session.ouvrir_fenetre(r, NoteWindowMaker::Fill::Existing);
+    windows.log.clear();
+    QCOMPARE(alert::walk(session, at(10, 15, 1)), (QList<int>{100, 101}));
+    QCOMPARE(windows.log, QStringList{"red 100"});
+    QCOMPARE(session.table.TextMatrix(101, Col::Alerted), QStringLiteral("1"));
+    QCOMPARE(session.table.TextMatrix(101, Col::Slot), QString());
+    QCOMPARE(session.table.TextMatrix(103, Col::Alerted), QString());
+}
+
 // At 10:15 a due note without a window comes up red in the cell of the lowest free slot, in
 // row order; an open one turns red where it stands, as it is. The file holds the marks.
 void TestAlert::dueNotesComeUp()
@@ -85,10 +112,11 @@ void TestAlert::dueNotesComeUp()
     QVERIFY(open && open->isRed());
     QCOMPARE(open->pos(), QPoint(40, 50));
     QCOMPARE(open->windowTitle(), QStringLiteral("Le 01/12 à 16:26"));
-    QCOMPARE(app.windowOf(1), app.w.fenetre(2));
+    QCOMPARE(app.windowOf(1), app.window(2));
     f_test *w = app.windowOf(3);
-    QCOMPARE(w->pos(), app.cellOf(3));
-    QCOMPARE(w->Text2->toPlainText(), QStringLiteral("Appeler le garage\navant midi"));
+    QCOMPARE(w->frameGeometry().topLeft(), QPoint(469, 464)); // slot 3: 5040 twips above the bottom
+    QCOMPARE(App::child<QPlainTextEdit>(w, "Text2")->toPlainText(),
+             QStringLiteral("Appeler le garage\navant midi"));
     QVERIFY(w->isRed() && app.windowOf(1)->isRed());
     QStringList marks;
     for (const QStringList &row : testutil::storedRows(app.home.folder()))
@@ -135,9 +163,8 @@ void TestAlert::timerAim_data()
     QTest::newRow("clock set back") << at(10, 10, 1) << at(10, 14) << true << 60000;
     // 29 March 2026, 2h00 becomes 3h00 in Paris; minutes still start on the minute.
     const QTimeZone paris("Europe/Paris");
-    QTest::newRow("summer time")
-        << QDateTime(QDate(2026, 3, 29), QTime(3, 0, 1), paris)
-        << QDateTime(QDate(2026, 3, 29), QTime(1, 59), paris) << true << 60000;
+    QTest::newRow("summer time") << QDateTime(QDate(2026, 3, 29), QTime(3, 0, 1), paris)
+                                 << QDateTime(QDate(2026, 3, 29), QTime(1, 59), paris) << true << 60000;
 }
 
 // The timer is aimed one second past each minute from the clock alone, and a minute is

@@ -1,10 +1,17 @@
 #pragma once
 
-// The real main window, for the tests that link rappelix_ui.
+// The real main window, for the tests that link rappelix_ui; its controls are found by name.
 #include "app/f_iir.h"
+#include "note/f_test.h"
 #include "testutil.h"
 
+#include <QAbstractItemModelTester>
+#include <QAction>
 #include <QLocale>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+#include <QtTest>
 
 // The program on a data folder of its own holding `notes` (none: no file), in French, its clock
 // in the test's hands; started unless `load` is false.
@@ -21,19 +28,32 @@ struct App {
     NoteTable &table() { return w.session().table; }
     QString cell(int row, int col) { return table().TextMatrix(row, col); }
     int writes() { return w.session().file.writeCount(); }
-    f_test *windowOf(int row) { return w.fenetre(SlotTable::fromCell(cell(row, Col::Slot))); }
+    f_test *window(int slot) { return dynamic_cast<f_test *>(w.session().fenetre(slot)); }
+    f_test *windowOf(int row) { return dynamic_cast<f_test *>(w.session().windowOfRow(row)); }
     QList<int> openSlots()
     {
         QList<int> open;
         for (int s = 1; s <= SlotTable::kMax; ++s)
-            if (w.fenetre(s))
+            if (window(s))
                 open << s;
         return open;
     }
-    f_test *view(int row) // "Voir"
+    template <typename T = QWidget> static T *child(QObject *parent, const char *name)
     {
-        table().setRow(row);
-        w.Command2_Click();
+        return parent->findChild<T *>(QLatin1String(name));
+    }
+    void click(const char *button) { QTest::mouseClick(child<QPushButton>(&w, button), Qt::LeftButton); }
+    void trigger(const char *action) { child<QAction>(&w, action)->trigger(); }
+    void select(int row) // a click on the row in the list
+    {
+        auto *gri = child<QTableView>(&w, "gri");
+        QTest::mouseClick(gri->viewport(), Qt::LeftButton, {},
+                          gri->visualRect(gri->model()->index(row - 1, 1)).center());
+    }
+    f_test *view(int row) // "Voir" on a row
+    {
+        select(row);
+        click("Command2");
         return windowOf(row);
     }
     void tick(const QDateTime &t)
@@ -41,13 +61,11 @@ struct App {
         clock.set(t);
         w.Timer1_Timer();
     }
-    QPoint cellOf(int slot)
-    {
-        const QPoint c = cellOfSlot(slot, w.session().workArea);
-        return {twipsToPixels(c.x()), twipsToPixels(c.y())};
-    }
 
     TempDataHome home;
     MockClock clock;
     f_iir w{clock};
+    // Every change of the list's model checked against the rules of Qt's models.
+    QAbstractItemModelTester modelTester{child<QTableView>(&w, "gri")->model(),
+                                         QAbstractItemModelTester::FailureReportingMode::QtTest};
 };

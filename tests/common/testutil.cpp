@@ -4,9 +4,33 @@
 #include "store/notesfile.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QtTest>
 
+NoteWindow *FakeWindows::makeWindow(int row, int slot, Fill fill)
+{
+    Window &w = m_windows.emplace_back();
+    w.f_pos = row;
+    w.f_monindice = slot;
+    w.log = &log;
+    w.onClose = m_onClose;
+    log << QStringLiteral("open %1 in %2 (%3)")
+               .arg(row)
+               .arg(slot)
+               .arg(fill == Fill::New ? "new" : "existing");
+    return &w;
+}
+
 namespace testutil {
+
+void failOnUnexpectedWarnings()
+{
+    // The offscreen platform has no notification area, and cannot raise or size-hint a window.
+    QTest::failOnWarning(QRegularExpression(
+        QStringLiteral("^(?!This plugin does not support (raise|propagateSizeHints)\\(\\)"
+                       "|QSystemTrayIcon::setVisible: No Icon set"
+                       "|.*No such signal QPlatformNativeInterface::systemTrayWindowChanged)")));
+}
 
 QByteArray readFile(const QString &path)
 {

@@ -1,12 +1,17 @@
 #pragma once
 
-#include "app/clock.h"
+#include "store/clock.h"
 #include "store/notetable.h"
+#include "store/notewindows.h"
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QList>
 #include <QStringList>
 #include <QTemporaryDir>
+
+#include <functional>
+#include <list>
 
 // A clock that tells the time the test sets; by default Monday 7 December 2026, 10:20.
 class MockClock : public Clock {
@@ -31,7 +36,34 @@ private:
     QTemporaryDir m_dir;
 };
 
+// Note windows that only record what is done to them, for the rules that reach windows.
+class FakeWindows : public NoteWindowMaker {
+public:
+    struct Window : NoteWindow {
+        QStringList *log = nullptr;
+        std::function<void(Window &)> onClose;
+        void activate() override { *log << QStringLiteral("activate %1").arg(f_monindice); }
+        void closeWindow() override
+        {
+            *log << QStringLiteral("close %1").arg(f_monindice);
+            onClose(*this);
+        }
+        void en_rouge() override { *log << QStringLiteral("red %1").arg(f_monindice); }
+    };
+    // Closing runs the close handler given, as a real window's does.
+    explicit FakeWindows(std::function<void(Window &)> onClose) : m_onClose(std::move(onClose)) {}
+    NoteWindow *makeWindow(int row, int slot, Fill fill) override;
+
+    QStringList log; // "open 3 in 1 (new)", "activate 1", "close 1", "red 1", in order
+
+private:
+    std::function<void(Window &)> m_onClose;
+    std::list<Window> m_windows;
+};
+
 namespace testutil {
+// Fails the test on any warning but those the offscreen platform gives for every window.
+void failOnUnexpectedWarnings();
 QByteArray readFile(const QString &path);
 void writeFile(const QString &path, const QByteArray &bytes);
 // A set-up table holding these rows of five cells, and back.

@@ -1,38 +1,48 @@
-// The note window's alert editor: its lists (today and the fifteen days after, 7h00 to 19h45 by
-// quarter hours), what it proposes, and what "Ok" and "Pas d'alerte" do to the row and the file.
+// The note window and its alert editor, through their controls: the lists (today and the fifteen
+// days after, 7h00 to 19h45 by quarter hours), what they propose, what "Ok" and "Pas d'alerte" do
+// to the row and the file, the Enter key, the summary line, and a text kept to the byte.
 #include "testapp.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QtTest>
+
+namespace {
+template <typename T = QWidget> T *c(f_test *w, const char *name)
+{
+    return App::child<T>(w, name);
+}
+QComboBox *combo(f_test *w, int n)
+{
+    return c<QComboBox>(w, n == 1 ? "Combo1" : n == 2 ? "Combo2" : "Combo3");
+}
+} // namespace
 
 class TestNote : public QObject {
     Q_OBJECT
 private slots:
+    void init() { testutil::failOnUnexpectedWarnings(); }
     void lists();
     void preselection_data();
     void preselection();
     void okThenNoAlert();
-    void textTravelsExactly();
     void enterKey_data();
     void enterKey();
     void summaryLineWhole_data();
     void summaryLineWhole();
+    void textTravelsExactly();
 };
 
 // Across a month and a year end, up to the latest alert there is.
 void TestNote::lists()
 {
     App app({}, QDateTime(QDate(2026, 12, 25), QTime(8, 0)));
-    app.w.Command1_Click();
+    app.click("Command1");
     f_test *w = app.windowOf(1);
     QStringList all[3];
-    QComboBox *combos[] = {w->Combo1, w->Combo2, w->Combo3};
-    for (int c = 0; c < 3; ++c)
-        for (int i = 0; i < combos[c]->count(); ++i)
-            all[c] << combos[c]->itemText(i);
+    for (int n = 1; n <= 3; ++n)
+        for (int i = 0; i < combo(w, n)->count(); ++i)
+            all[n - 1] << combo(w, n)->itemText(i);
     QCOMPARE(all[0].size(), 16);
     QCOMPARE(all[0].first(), QStringLiteral("vendredi 25/12"));
     QCOMPARE(all[0][7], QStringLiteral("vendredi 01/01"));
@@ -40,8 +50,8 @@ void TestNote::lists()
              (QStringList{"7", "8", "9", "10", "11", "12", "13", "14", "15", "16", "17", "18", "19"}));
     QCOMPARE(all[2], (QStringList{"00", "15", "30", "45"}));
     w->Command1_Click();
-    for (QComboBox *c : combos)
-        c->setCurrentIndex(c->count() - 1);
+    for (int n = 1; n <= 3; ++n)
+        combo(w, n)->setCurrentIndex(combo(w, n)->count() - 1);
     w->Command3_Click();
     QCOMPARE(app.cell(1, Col::Alert), QStringLiteral("samedi 09/01 19h45"));
 }
@@ -63,10 +73,11 @@ void TestNote::preselection()
     QFETCH(QTime, now);
     QFETCH(QString, hour);
     App app({}, QDateTime(QDate(2026, 12, 7), now));
-    app.w.Command1_Click();
+    app.click("Command1");
     f_test *w = app.windowOf(1);
-    QCOMPARE(QStringList({w->Combo1->currentText(), w->Combo2->currentText(), w->Combo3->currentText()}),
-             (QStringList{"lundi 07/12", hour, "00"}));
+    QCOMPARE(
+        QStringList({combo(w, 1)->currentText(), combo(w, 2)->currentText(), combo(w, 3)->currentText()}),
+        (QStringList{"lundi 07/12", hour, "00"}));
     QCOMPARE(app.cell(1, Col::Alert), QString());
     w->Command1_Click();
     w->Command3_Click();
@@ -78,38 +89,18 @@ void TestNote::okThenNoAlert()
 {
     App app(testutil::records({{"Le 01/12 à 16:26", "pain", "lundi 07/12 10h15", "1"}}));
     f_test *w = app.view(1);
-    w->Command1_Click();
-    w->Combo1->setCurrentIndex(2);
-    w->Combo2->setCurrentText(QStringLiteral("9"));
-    w->Combo3->setCurrentText(QStringLiteral("30"));
-    w->Command3_Click();
-    QCOMPARE(w->Label1->text(), QStringLiteral("mercredi 09/12 9h30"));
+    QTest::mouseClick(c<QPushButton>(w, "Command1"), Qt::LeftButton);
+    combo(w, 1)->setCurrentIndex(2);
+    combo(w, 2)->setCurrentText(QStringLiteral("9"));
+    combo(w, 3)->setCurrentText(QStringLiteral("30"));
+    QTest::mouseClick(c<QPushButton>(w, "Command3"), Qt::LeftButton);
+    QCOMPARE(c<QLabel>(w, "Label1")->text(), QStringLiteral("mercredi 09/12 9h30"));
     QCOMPARE(testutil::storedRows(app.home.folder())[0],
              (QStringList{"Le 01/12 à 16:26", "pain", "mercredi 09/12 9h30", "", ""}));
-    w->Command2_Click();
-    QCOMPARE(w->Label1->text(), QString());
+    QTest::mouseClick(c<QPushButton>(w, "Command2"), Qt::LeftButton);
+    QCOMPARE(c<QLabel>(w, "Label1")->text(), QString());
     QCOMPARE(testutil::storedRows(app.home.folder())[0],
              (QStringList{"Le 01/12 à 16:26", "pain", "", "", ""}));
-}
-
-// Every character a note can hold in the file goes through "Voir", a character typed at its
-// end and the next write, byte for byte. ("~" and "¤" stand for line breaks and quotes.)
-void TestNote::textTravelsExactly()
-{
-    QByteArray text = "a\xa0:\tb\r\nc";
-    for (int b = 1; b < 256; ++b)
-        if (b != '\r' && b != '\n' && b != '"' && b != '~' && b != 0xA4)
-            text += char(b);
-    const QByteArray record = "\"Le 01/12 \xe0 16:26\",\"" + text.replace("\r\n", "~") + "\",\"\",\"\"\r\n";
-    App app(record);
-    QTest::mouseClick(app.w.findChild<QPushButton *>(QStringLiteral("Command2")), Qt::LeftButton);
-    f_test *w = app.windowOf(1);
-    QVERIFY(w);
-    app.tick(app.clock.now().addSecs(60));
-    QCOMPARE(testutil::readFile(app.home.notesPath()), record);
-    QTest::keyClick(w->Text2, '!');
-    app.tick(app.clock.now().addSecs(60));
-    QCOMPARE(testutil::readFile(app.home.notesPath()), QByteArray(record).replace("\",\"\",\"\"\r\n", "!\",\"\",\"\"\r\n"));
 }
 
 void TestNote::enterKey_data()
@@ -117,10 +108,14 @@ void TestNote::enterKey_data()
     QTest::addColumn<bool>("editorOpen");
     QTest::addColumn<QString>("focus");
     QTest::addColumn<QString>("alert"); // afterwards; the note had "lundi 07/12 10h15"
-    QTest::newRow("on \"Pas d'alerte\", editor open") << true << "Command2" << "";
-    QTest::newRow("on \"Pas d'alerte\", editor closed") << false << "Command2" << "";
-    QTest::newRow("on the day list: \"Ok\"") << true << "Combo1" << "mercredi 09/12 10h15";
-    QTest::newRow("on \"Ok\"") << true << "Command3" << "mercredi 09/12 10h15";
+    QTest::newRow("on \"Pas d'alerte\", editor open") << true << "Command2"
+                                                      << "";
+    QTest::newRow("on \"Pas d'alerte\", editor closed") << false << "Command2"
+                                                        << "";
+    QTest::newRow("on the day list: \"Ok\"") << true << "Combo1"
+                                             << "mercredi 09/12 10h15";
+    QTest::newRow("in the text: \"Ok\"") << true << "Text2"
+                                         << "mercredi 09/12 10h15";
 }
 
 // Enter presses the button that has the focus, and "Ok" while the editor is open otherwise.
@@ -134,10 +129,10 @@ void TestNote::enterKey()
     w->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(w));
     if (editorOpen) {
-        QTest::mouseClick(w->Command1, Qt::LeftButton);
-        w->Combo1->setCurrentIndex(2);
+        QTest::mouseClick(c<QPushButton>(w, "Command1"), Qt::LeftButton);
+        combo(w, 1)->setCurrentIndex(2);
     }
-    auto *target = w->findChild<QWidget *>(focus);
+    QWidget *target = c(w, qPrintable(focus));
     target->setFocus();
     QTest::keyClick(target, Qt::Key_Return);
     QCOMPARE(app.cell(1, Col::Alert), alert);
@@ -158,21 +153,41 @@ void TestNote::summaryLineWhole()
     const QFont before = QApplication::font();
     QApplication::setFont(font);
     App app({}, QDateTime(QDate(2026, 12, 9), QTime(8, 0))); // a Wednesday: "mercredi 16/12" is on offer
-    app.w.Command1_Click();
+    app.click("Command1");
     f_test *w = app.windowOf(1);
+    auto *label = c<QLabel>(w, "Label1");
     QStringList cut;
-    for (int day = 0; day < w->Combo1->count(); ++day) {
-        w->Command1_Click();
-        w->Combo1->setCurrentIndex(day);
-        w->Combo2->setCurrentIndex(w->Combo2->count() - 1);
-        w->Combo3->setCurrentIndex(w->Combo3->count() - 1);
-        QTest::keyClick(w->Command3, Qt::Key_Space);
-        if (w->Label1->fontMetrics().horizontalAdvance(w->Label1->text()) > w->Label1->contentsRect().width())
-            cut << w->Label1->text();
+    for (int day = 0; day < combo(w, 1)->count(); ++day) {
+        QTest::mouseClick(c<QPushButton>(w, "Command1"), Qt::LeftButton);
+        combo(w, 1)->setCurrentIndex(day);
+        combo(w, 2)->setCurrentIndex(combo(w, 2)->count() - 1);
+        combo(w, 3)->setCurrentIndex(combo(w, 3)->count() - 1);
+        QTest::keyClick(c<QPushButton>(w, "Command3"), Qt::Key_Space);
+        if (label->fontMetrics().horizontalAdvance(label->text()) > label->contentsRect().width())
+            cut << label->text();
     }
     QApplication::setFont(before);
     QCOMPARE(app.cell(1, Col::Alert), QStringLiteral("jeudi 24/12 19h45"));
     QCOMPARE(cut, QStringList());
+}
+
+// Every character a note can hold in the file goes through "Voir", a character typed at its
+// end and the next write, byte for byte. ("~" and "¤" stand for line breaks and quotes.)
+void TestNote::textTravelsExactly()
+{
+    QByteArray text = "a\xa0:\tb\r\nc";
+    for (int b = 1; b < 256; ++b)
+        if (b != '\r' && b != '\n' && b != '"' && b != '~' && b != 0xA4)
+            text += char(b);
+    const QByteArray record = "\"Le 01/12 \xe0 16:26\",\"" + text.replace("\r\n", "~") + "\",\"\",\"\"\r\n";
+    App app(record);
+    f_test *w = app.view(1);
+    app.tick(app.clock.now().addSecs(60));
+    QCOMPARE(testutil::readFile(app.home.notesPath()), record);
+    QTest::keyClick(c(w, "Text2"), '!');
+    app.tick(app.clock.now().addSecs(60));
+    QCOMPARE(testutil::readFile(app.home.notesPath()),
+             QByteArray(record).replace("\",\"\",\"\"\r\n", "!\",\"\",\"\"\r\n"));
 }
 
 QTEST_MAIN(TestNote)

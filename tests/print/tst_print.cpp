@@ -1,19 +1,40 @@
-// The print command through its dialog, to a PDF file: on paper, word for word, the Print text
-// and nothing else (no page number either). e2e_print checks that text through a real queue.
-#include "print/printdialog.h"
+// The Print text from the written rules, and the print command through its dialog to a PDF
+// file: on paper, word for word, that text and nothing else (no page number either).
+#include "print/printing.h"
 #include "print/printtext.h"
 #include "testapp.h"
 
 #include <QProcess>
 #include <QRegularExpression>
-#include <QtTest>
 
 class TestPrint : public QObject {
     Q_OBJECT
 private slots:
+    void init() { testutil::failOnUnexpectedWarnings(); }
+    void printText();
     void printCommand_data();
     void printCommand();
 };
+
+// A note of blanks is not printed, nor its alert; an alert of blanks is no alert; a note of line
+// breaks only is printed; separators stand only between two printed notes.
+void TestPrint::printText()
+{
+    const QString rule = QString(106, u'-') + QStringLiteral("\r\n");
+    const NoteTable table =
+        testutil::tableOf({{"", "Acheter du pain\r\nAppeler le garage", "lundi 08/12 9h30", "", ""},
+                           {"", "   ", "mardi 09/12 7h00", "", ""},
+                           {"", "Rendre les livres", "", "", ""},
+                           {"", "\r\n\r\n", "", "", ""},
+                           {"", "Payer", "  ", "", ""}});
+    QCOMPARE(composer_impression(table, QDate(2026, 12, 7)),
+             QStringLiteral("[RAPIX]\t\t\tNotes au 07/12/2026\r\n\r\n\r\n"
+                            "Acheter du pain\r\nAppeler le garage\r\nAlerte le lundi 08/12 9h30\r\n") +
+                 rule + QStringLiteral("Rendre les livres\r\n") + rule + QStringLiteral("\r\n\r\n\r\n") +
+                 rule + QStringLiteral("Payer\r\n"));
+    QCOMPARE(composer_impression(testutil::tableOf({{"", "", "", "-1", ""}}), QDate(2027, 1, 2)),
+             QStringLiteral("[RAPIX]\t\t\tNotes au 02/01/2027\r\n\r\n\r\n"));
+}
 
 void TestPrint::printCommand_data()
 {
@@ -30,8 +51,8 @@ void TestPrint::printCommand()
          {"Le 02/12 à 09:05", "Rendre les livres", "", ""}}));
     QTemporaryDir out;
     const QString pdf = out.filePath(QStringLiteral("liste.pdf"));
-    PrintDialog::setNextAnswer(accepted ? QDialog::Accepted : QDialog::Rejected, pdf);
-    app.w.m_imprimer_Click();
+    Printing::setNextAnswer(accepted ? QDialog::Accepted : QDialog::Rejected, pdf);
+    app.trigger("m_imprimer");
     QCOMPARE(QFile::exists(pdf), accepted);
     if (!accepted)
         return;
@@ -39,9 +60,10 @@ void TestPrint::printCommand()
     p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
     QVERIFY(p.waitForFinished(30000) && p.exitCode() == 0);
     const QString text = QString::fromUtf8(p.readAllStandardOutput());
-    const QRegularExpression blanks(QStringLiteral("\\s+"));
-    QCOMPARE(text.split(blanks, Qt::SkipEmptyParts),
-             composer_impression(app.table(), QDate(2026, 12, 7)).split(blanks, Qt::SkipEmptyParts));
+    QCOMPARE(text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts),
+             (QStringList{"[RAPIX]", "Notes", "au", "07/12/2026", "Acheter", "du", "pain", "Appeler", "le",
+                          "garage", "Alerte", "le", "lundi", "08/12", "9h30", QString(106, u'-'), "Rendre",
+                          "les", "livres"}));
     QVERIFY(text.split(u'\n').contains(QStringLiteral("Appeler le garage")));
 }
 

@@ -3,7 +3,7 @@
 // files of a megabyte load.
 #include "testapp.h"
 
-#include "app/msgbox.h"
+#include "help/msgbox.h"
 
 #include <QDir>
 #include <QMessageBox>
@@ -49,9 +49,9 @@ public:
     {
         if (m_kind != QLatin1String("disk full"))
             return true;
-        m_mounted = QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
-                                                                QStringLiteral("-o"), QStringLiteral("size=256k"),
-                                                                QStringLiteral("tmpfs"), m_home}) == 0;
+        m_mounted = QProcess::execute(QStringLiteral("mount"),
+                                      {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                                       QStringLiteral("size=256k"), QStringLiteral("tmpfs"), m_home}) == 0;
         return m_mounted;
     }
     void make()
@@ -98,6 +98,7 @@ class TestStorage : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { signal(SIGXFSZ, SIG_IGN); } // past the size limit a write fails with EFBIG
+    void init() { testutil::failOnUnexpectedWarnings(); }
     void faultThenRecovery_data();
     void faultThenRecovery();
     void largeFileAtStartUp();
@@ -107,9 +108,12 @@ void TestStorage::faultThenRecovery_data()
 {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("disk full") << "disk full" << "le disque est plein";
-    QTest::newRow("write fails part way") << "write fails part way" << "le fichier dépasse la taille permise";
-    QTest::newRow("folder cannot be made again") << "folder in the way" << "un fichier porte le nom du dossier";
+    QTest::newRow("disk full") << "disk full"
+                               << "le disque est plein";
+    QTest::newRow("write fails part way") << "write fails part way"
+                                          << "le fichier dépasse la taille permise";
+    QTest::newRow("folder cannot be made again") << "folder in the way"
+                                                 << "un fichier porte le nom du dossier";
 }
 
 // While the storage fails, a write leaves the last good file whole and nothing beside it, the
@@ -127,8 +131,8 @@ void TestStorage::faultThenRecovery()
     testutil::writeFile(app.home.notesPath(), fiveNotes);
     app.w.Form_Load();
     QSignalSpy quit(&app.w, &f_iir::quitRequested);
-    app.w.m_toutafficher_Click();
-    app.windowOf(2)->Text2->setPlainText(QString(100000, u'x'));
+    app.trigger("m_toutafficher");
+    App::child<QPlainTextEdit>(app.windowOf(2), "Text2")->setPlainText(QString(100000, u'x'));
 
     storage.make();
     app.tick(app.clock.now().addSecs(60));
@@ -148,7 +152,7 @@ void TestStorage::faultThenRecovery()
     app.w.m_quitter_Click();
     QCOMPARE(quit.count(), 0);
     QCOMPARE(app.openSlots().size(), 5);
-    QVERIFY(app.w.Timer1->isActive());
+    QVERIFY(App::child<QTimer>(&app.w, "Timer1")->isActive());
 
     storage.clear();
     QList<QStringList> rows = testutil::rowsOf(app.table());
@@ -159,7 +163,7 @@ void TestStorage::faultThenRecovery()
     QCOMPARE(testutil::storedRows(app.home.folder()), rows);
 
     storage.make();
-    app.windowOf(3)->Text2->setPlainText(QStringLiteral("encore"));
+    App::child<QPlainTextEdit>(app.windowOf(3), "Text2")->setPlainText(QStringLiteral("encore"));
     app.tick(app.clock.now().addSecs(60));
     QCOMPARE(messagesShown().size(), 1);
     closeMessages();

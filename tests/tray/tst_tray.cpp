@@ -13,6 +13,7 @@
 class TestTray : public QObject {
     Q_OBJECT
 private slots:
+    void init() { testutil::failOnUnexpectedWarnings(); }
     void icons();
     void leftoverLock_data();
     void leftoverLock();
@@ -30,7 +31,8 @@ int worstDifference(const QImage &a, const QImage &b)
     for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x)
             for (int shift : {0, 8, 16, 24})
-                worst = std::max(worst, qAbs(int(a.pixel(x, y) >> shift & 0xff) - int(b.pixel(x, y) >> shift & 0xff)));
+                worst = std::max(
+                    worst, qAbs(int(a.pixel(x, y) >> shift & 0xff) - int(b.pixel(x, y) >> shift & 0xff)));
     return worst;
 }
 } // namespace
@@ -44,7 +46,8 @@ void TestTray::icons()
         const int size = name.section(u'-', 1).section(u'.', 0, 0).toInt();
         const QImage shipped = QImage(dir.filePath(name)).convertToFormat(QImage::Format_ARGB32);
         if (applicationIconSizes().contains(size)) {
-            const QImage carried = applicationIcon().pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
+            const QImage carried =
+                applicationIcon().pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
             QVERIFY2(worstDifference(carried, shipped) <= 2, qPrintable(name));
         }
         QImageReader reader(dir.filePath(QStringLiteral("rappelix.svg")));
@@ -103,8 +106,9 @@ void TestTray::liveCopy()
     QCOMPARE(flock.exitCode(), 1); // held again
 
     first.reset();
-    flock.start(QStringLiteral("flock"), {QStringLiteral("-no"), home.folder() + QStringLiteral("rappelix.lock"),
-                                          QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("echo; sleep 30")});
+    flock.start(QStringLiteral("flock"),
+                {QStringLiteral("-no"), home.folder() + QStringLiteral("rappelix.lock"), QStringLiteral("sh"),
+                 QStringLiteral("-c"), QStringLiteral("echo; sleep 30")});
     QVERIFY(flock.waitForReadyRead());
     QCOMPARE(SingleCopy(home.folder()).start(0), SingleCopy::Start::NoAnswer);
     flock.kill();

@@ -14,4 +14,4 @@ void setBackground(QWidget *widget, const QColor &colour)
     widget->setAutoFillBackground(true);
 }
 
-}  // namespace twips
+} // namespace twips

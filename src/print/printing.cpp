@@ -1,4 +1,7 @@
-#include "printdialog.h"
+#include "printing.h"
+
+#include "print/printmodule.h"
+#include "print/printtext.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -14,20 +17,18 @@ struct Answer {
 };
 std::optional<Answer> nextAnswer;
 
-using PrintFunction = bool (*)(QWidget *, const QString &, int, const QString &);
-
 // The printing module: where it is installed beside the program, or in the program's own folder
 // in a build tree. Loaded once, on first use, and kept to the end of the run.
-PrintFunction printFunction()
+PrintTextFunction printFunction()
 {
-    static PrintFunction function = nullptr;
+    static PrintTextFunction function = nullptr;
     if (function)
         return function;
     const QString dir = QCoreApplication::applicationDirPath();
     QStringList tried;
     for (const QString &folder : {dir + QStringLiteral("/" RAPPELIX_PRINT_MODULE_DIR), dir}) {
         QLibrary module(folder + QStringLiteral("/rappelix_print"));
-        function = reinterpret_cast<PrintFunction>(module.resolve("rappelix_print_text"));
+        function = reinterpret_cast<PrintTextFunction>(module.resolve("rappelix_print_text"));
         if (function)
             return function;
         tried << module.errorString();
@@ -38,20 +39,18 @@ PrintFunction printFunction()
 
 } // namespace
 
-namespace PrintDialog {
-
-void setNextAnswer(QDialog::DialogCode answer, const QString &pdfFile)
+void Printing::setNextAnswer(QDialog::DialogCode answer, const QString &pdfFile)
 {
     nextAnswer = Answer{answer, pdfFile};
 }
 
-bool printText(QWidget *parent, const QString &text)
+bool Printing::print(QWidget *parent, const NoteTable &table, const QDate &today)
 {
+    // The text is complete before the dialog opens: alerts raised meanwhile do not change it.
+    const QString text = composer_impression(table, today);
     const std::optional<Answer> answer = std::exchange(nextAnswer, std::nullopt);
-    const PrintFunction print = printFunction();
-    if (!print)
+    const PrintTextFunction job = printFunction();
+    if (!job)
         return false;
-    return print(parent, text, answer ? answer->code : -1, answer ? answer->pdfFile : QString());
+    return job(parent, text, answer ? answer->code : -1, answer ? answer->pdfFile : QString());
 }
-
-} // namespace PrintDialog

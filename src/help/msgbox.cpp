@@ -29,7 +29,7 @@ QMessageBox::StandardButton run(QMessageBox &box)
     box.exec();
     return box.standardButton(box.clickedButton());
 }
-}  // namespace
+} // namespace
 
 namespace MsgBox {
 
@@ -58,7 +58,8 @@ void warning(QWidget *parent, const QString &text)
 {
     static QPointer<QMessageBox> shown;
     if (!shown) {
-        shown = new QMessageBox(QMessageBox::Warning, QStringLiteral("Rappelix"), text, QMessageBox::Ok, parent);
+        shown =
+            new QMessageBox(QMessageBox::Warning, QStringLiteral("Rappelix"), text, QMessageBox::Ok, parent);
         shown->setAttribute(Qt::WA_DeleteOnClose);
         shown->setWindowModality(Qt::NonModal);
     }
@@ -68,4 +69,4 @@ void warning(QWidget *parent, const QString &text)
     shown->raise();
 }
 
-}  // namespace MsgBox
+} // namespace MsgBox

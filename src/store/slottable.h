@@ -10,7 +10,7 @@ public:
     static constexpr int kMax = 100;
 
     void clear();
-    int lowestFree() const;  // 0 when every slot is in use
+    int lowestFree() const; // 0 when every slot is in use
     void take(int slot);
     void release(int slot);
     bool inUse(int slot) const { return slot >= 1 && slot <= kMax && m_inUse[slot] != 0; }

@@ -12,4 +12,10 @@ public:
 class SystemClock : public Clock {
 public:
     QDateTime now() const override { return QDateTime::currentDateTime(); }
+
+    static const Clock &instance()
+    {
+        static const SystemClock clock;
+        return clock;
+    }
 };

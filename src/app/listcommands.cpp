@@ -1,0 +1,98 @@
+#include "listcommands.h"
+
+#include "store/session.h"
+
+void ListCommands::newNote()
+{
+    NoteTable &t = m_session.table;
+    if (t.Rows() > SlotTable::kMax)
+        return;
+    int row;
+    if (t.Rows() == 2 && t.isBlankRow(1)) {
+        // The single blank row becomes the new note; if it has a window, that one serves, so
+        // that no row ever has two.
+        if (NoteWindow *open = m_session.windowOfRow(1)) {
+            open->activate();
+            return;
+        }
+        row = 1;
+        t.setTextMatrix(row, Col::Slot, QString());
+        t.setTextMatrix(row, Col::Alerted, QString());
+    } else {
+        t.AddItem();
+        row = t.Rows() - 1;
+    }
+    m_session.ouvrir_fenetre(row, NoteWindowMaker::Fill::New);
+}
+
+void ListCommands::view()
+{
+    const NoteTable &t = m_session.table;
+    const int r = t.Row();
+    if (r < 1 || r >= t.Rows())
+        return;
+    if (t.TextMatrix(r, Col::Slot).isEmpty())
+        m_session.ouvrir_fenetre(r, NoteWindowMaker::Fill::Existing);
+    else if (NoteWindow *w = m_session.windowOfRow(r))
+        w->activate();
+}
+
+// Returns false when the row was the last one, now the placeholder row.
+bool ListCommands::removeRow(int row)
+{
+    NoteTable &t = m_session.table;
+    // Its close handler runs now: with autosave on, it writes the file while the row is there.
+    if (NoteWindow *w = m_session.windowOfRow(row))
+        w->closeWindow();
+    if (t.Rows() == 2) {
+        t.makePlaceholder(row);
+        return false;
+    }
+    t.RemoveItem(row);
+    return true;
+}
+
+void ListCommands::remove()
+{
+    const NoteTable &t = m_session.table;
+    const int r = t.Row();
+    if (r < 1 || r >= t.Rows() || t.TextMatrix(r, Col::Slot) == kPlaceholderSlot || !removeRow(r))
+        return;
+    // The windows below the removed row now show the row above theirs.
+    for (int i = 1; i < t.Rows(); ++i)
+        if (NoteWindow *w = m_session.windowOfRow(i))
+            w->f_pos = i;
+}
+
+void ListCommands::removeAll()
+{
+    NoteTable &t = m_session.table;
+    m_session.flags.autosave = false;
+    // From the last row up, no window is left below the row removed: none to renumber.
+    for (int d = t.Rows() - 1; d >= 1; --d)
+        if (t.TextMatrix(d, Col::Slot) != kPlaceholderSlot)
+            removeRow(d);
+    m_session.flags.autosave = true;
+    m_session.ecrire_notes();
+}
+
+void ListCommands::showAll()
+{
+    const NoteTable &t = m_session.table;
+    const int n = t.Rows() - 1;
+    for (int i = 1; i <= n; ++i) {
+        const QString &c = t.TextMatrix(i, Col::Slot);
+        if (c.isEmpty())
+            m_session.ouvrir_fenetre(i, NoteWindowMaker::Fill::Existing);
+        else if (NoteWindow *w = m_session.windowOfRow(i))
+            w->activate();
+    }
+}
+
+void ListCommands::hideAll()
+{
+    const int n = m_session.table.Rows() - 1;
+    for (int i = 1; i <= n; ++i)
+        if (NoteWindow *w = m_session.windowOfRow(i))
+            w->closeWindow();
+}

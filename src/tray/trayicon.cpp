@@ -1,0 +1,63 @@
+#include "trayicon.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+
+TrayIcon::TrayIcon(const QIcon &icon, QMenu *menu, QObject *parent) : QObject(parent), m_icon(icon)
+{
+    m_icon.setToolTip(QStringLiteral("Rappelix"));
+    m_icon.setContextMenu(menu);
+    connect(&m_icon, &QSystemTrayIcon::activated, this, &TrayIcon::activated);
+    connect(&m_icon, &QSystemTrayIcon::messageClicked, this, &TrayIcon::messageClicked);
+    // Qt's icon on an X11 desktop is a widget of a class of its own that acts when a button goes
+    // down; the presses are kept from it and the releases acted upon here.
+    qApp->installEventFilter(this);
+}
+
+void TrayIcon::show()
+{
+    m_icon.show();
+}
+
+void TrayIcon::hide()
+{
+    m_icon.hide();
+}
+
+void TrayIcon::showMessage(const QString &title, const QString &text)
+{
+    m_icon.showMessage(title, text, m_icon.icon());
+}
+
+void TrayIcon::activated(QSystemTrayIcon::ActivationReason reason)
+{
+    switch (reason) {
+    case QSystemTrayIcon::Trigger:
+    case QSystemTrayIcon::DoubleClick:
+        emit restoreRequested();
+        break;
+    case QSystemTrayIcon::Context:
+        emit menuRequested();
+        break;
+    default:
+        break;
+    }
+}
+
+bool TrayIcon::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if ((type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
+         type != QEvent::MouseButtonDblClick && type != QEvent::Wheel && type != QEvent::ContextMenu) ||
+        !watched->inherits("QSystemTrayIconSys"))
+        return false;
+    if (type == QEvent::MouseButtonRelease || type == QEvent::MouseButtonDblClick) {
+        const Qt::MouseButton button = static_cast<QMouseEvent *>(event)->button();
+        if (button == Qt::LeftButton)
+            activated(type == QEvent::MouseButtonDblClick ? QSystemTrayIcon::DoubleClick
+                                                          : QSystemTrayIcon::Trigger);
+        else if (button == Qt::RightButton && type == QEvent::MouseButtonRelease)
+            activated(QSystemTrayIcon::Context);
+    }
+    return true;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QObject>
+#include <QSystemTrayIcon>
+
+class QMenu;
+
+// The notification-area icon, from start-up to the end of the run, with the tip "Rappelix" and
+// the application's icon. A left release or a double-click asks for the main window, a right
+// release for the menu; nothing else on the icon does anything. Desktops that show the icon's
+// menu themselves (StatusNotifierItem hosts) are given the menu.
+class TrayIcon : public QObject {
+    Q_OBJECT
+public:
+    TrayIcon(const QIcon &icon, QMenu *menu, QObject *parent = nullptr);
+
+    void show();
+    void hide();
+    static bool available() { return QSystemTrayIcon::isSystemTrayAvailable(); }
+    // A short message from the icon, for desktops without a notification service.
+    void showMessage(const QString &title, const QString &text);
+
+signals:
+    void restoreRequested();
+    void menuRequested();
+    void messageClicked();
+
+private:
+    void activated(QSystemTrayIcon::ActivationReason reason);
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+    QSystemTrayIcon m_icon;
+};
