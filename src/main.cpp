@@ -1,4 +1,5 @@
 #include "app/appstyle.h"
+#include "app/commandline.h"
 #include "app/f_iir.h"
 #include "app/termination.h"
 #include "store/datafolder.h"
@@ -10,8 +11,23 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <cstdio>
+
 int main(int argc, char *argv[])
 {
+    // Answered before any connection to a display, so that they work without one.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (const std::optional<CommandLineAnswer> answer = answerCommandLine(arguments)) {
+        std::fputs(answer->out.toLocal8Bit().constData(), stdout);
+        std::fputs(answer->err.toLocal8Bit().constData(), stderr);
+        return answer->exitCode;
+    }
+    if (preferX11(qEnvironmentVariable("WAYLAND_DISPLAY"), qEnvironmentVariable("QT_QPA_PLATFORM"),
+                  qEnvironmentVariable("DISPLAY")))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+
     QApplication app(argc, argv);
     installApplicationStyle();
     QApplication::setApplicationName(QStringLiteral("Rappelix"));

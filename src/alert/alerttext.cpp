@@ -79,6 +79,33 @@ bool isDue(const QString &alertText, const QString &alerted, const QString &toda
     return parts->day == today && now >= alertKey(*parts);
 }
 
+QStringList pastDays(QDate today, const QLocale &locale)
+{
+    QStringList days;
+    for (int k = 1; k < kDays; ++k)
+        days << dayText(today.addDays(-k), locale);
+    return days;
+}
+
+bool isMissed(const QString &alertText, const QString &alerted, const QStringList &pastDays)
+{
+    if (alerted == QLatin1String("1") || pastDays.isEmpty())
+        return false;
+    const auto parts = split(alertText);
+    return parts && pastDays.contains(parts->day);
+}
+
+QString noticeLine(const QString &when, const QString &noteText)
+{
+    constexpr qsizetype kLongest = 80;
+    QString first = noteText.section(u'\n', 0, 0).section(u'\r', 0, 0).trimmed();
+    if (first.isEmpty())
+        first = QStringLiteral("(note sans texte)");
+    else if (first.size() > kLongest)
+        first = first.left(kLongest - 1) + u'…';
+    return when + QStringLiteral(" : ") + first;
+}
+
 int presetHourIndex(int hour)
 {
     const int next = hour + 1;

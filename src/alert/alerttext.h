@@ -10,16 +10,16 @@
 // The alert text "dddd dd/mm 9h30" of column 2: composing, splitting and the due rule.
 namespace alert {
 
-constexpr int kDays = 16;        // today and the fifteen days after
-constexpr int kFirstHour = 7;    // 7h .. 19h
+constexpr int kDays = 16;     // today and the fifteen days after
+constexpr int kFirstHour = 7; // 7h .. 19h
 constexpr int kLastHour = 19;
 
 // The day as the day list and the alert check spell it: weekday name, dd/MM.
 QString dayText(QDate date, const QLocale &locale = QLocale());
 
 QStringList dayEntries(QDate from, const QLocale &locale = QLocale());
-QStringList hourEntries();    // "7" .. "19"
-QStringList minuteEntries();  // "00" "15" "30" "45"
+QStringList hourEntries();   // "7" .. "19"
+QStringList minuteEntries(); // "00" "15" "30" "45"
 
 QString compose(const QString &day, const QString &hour, const QString &minutes);
 
@@ -30,13 +30,22 @@ struct Parts {
 // that lacks one of them.
 std::optional<Parts> split(const QString &text);
 
-QString alertKey(const Parts &parts);  // 9h30 -> "0930"
-QString nowKey(QTime time);            // 09:30 -> "0930"
+QString alertKey(const Parts &parts); // 9h30 -> "0930"
+QString nowKey(QTime time);           // 09:30 -> "0930"
 
 // Column 4 not "1", the alert's day is today's day text, and now is at or after its time.
 bool isDue(const QString &alertText, const QString &alerted, const QString &today, const QString &now);
 
+// The days of the fifteen days before `today`, spelt as the day list and the alert texts do.
+QStringList pastDays(QDate today, const QLocale &locale = QLocale());
+// An alert that never fell due (column 4 not "1") on one of those days: missed while the program
+// was not running.
+bool isMissed(const QString &alertText, const QString &alerted, const QStringList &pastDays);
+
+// A line of a notification about a note: when, and the first line of its text.
+QString noticeLine(const QString &when, const QString &noteText);
+
 // Hour preselected for a new note: the next full hour between 7 and 19, else 7.
 int presetHourIndex(int hour);
 
-}  // namespace alert
+} // namespace alert

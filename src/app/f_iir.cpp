@@ -1,6 +1,7 @@
 #include "f_iir.h"
 
 #include "alert/alertcheck.h"
+#include "alert/alerttext.h"
 #include "app/frames.h"
 #include "app/notetablemodel.h"
 #include "help/help.h"
@@ -8,6 +9,7 @@
 #include "note/f_test.h"
 #include "note/twips.h"
 #include "store/datafolder.h"
+#include "tray/notifier.h"
 #include "tray/trayicon.h"
 
 #include <QApplication>
@@ -20,6 +22,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSessionManager>
+#include <QShortcut>
 #include <QStyleOptionHeader>
 #include <QTableView>
 #include <QTimer>
@@ -59,6 +62,7 @@ f_iir::f_iir(const Clock &clock, QWidget *parent)
     // The alert timer runs from the window's creation to the end of the run.
     m_alerts = new alert::AlertTimer(m_session, m_clock, this);
     connect(m_alerts->timer(), &QTimer::timeout, this, &f_iir::Timer1_Timer);
+    connect(m_alerts, &alert::AlertTimer::fellDue, this, &f_iir::tellFallenDue);
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) { sessionEnding(); });
 }
 
@@ -88,6 +92,7 @@ void f_iir::buildWindow()
     m_model = new NoteTableModel(m_session.table, this);
     gri = new QTableView(Frame6);
     gri->setObjectName(QStringLiteral("gri"));
+    gri->setAccessibleName(QStringLiteral("Liste des notes"));
     gri->setHorizontalHeader(new ListHeader(Qt::Horizontal, gri));
     gri->setVerticalHeader(new ListHeader(Qt::Vertical, gri));
     gri->setGeometry(twips::rect(30, 120, 8595, 2295));
@@ -122,6 +127,18 @@ void f_iir::buildWindow()
     setTabOrder(gri, Command1);
     setTabOrder(Command1, Command2);
     setTabOrder(Command2, Command3);
+
+    // The keyboard's ways to the commands, the captions unchanged: Suppr deletes, Entrée on the
+    // list shows, Ctrl+N makes a note (Ctrl+P, Ctrl+Q and F1 are on their menu entries).
+    auto key = [this](const QKeySequence &keys, QWidget *on, void (f_iir::*handler)()) {
+        auto *shortcut = new QShortcut(keys, on);
+        shortcut->setContext(on == this ? Qt::WindowShortcut : Qt::WidgetShortcut);
+        connect(shortcut, &QShortcut::activated, this, handler);
+    };
+    key(QKeySequence::Delete, this, &f_iir::Command3_Click);
+    key(QKeySequence::New, this, &f_iir::Command1_Click);
+    key(Qt::Key_Return, gri, &f_iir::Command2_Click);
+    key(Qt::Key_Enter, gri, &f_iir::Command2_Click);
 }
 
 void f_iir::buildMenus()
@@ -141,6 +158,8 @@ void f_iir::buildMenus()
     m_imprimer = action(m_fichier, "m_imprimer", QStringLiteral("&Imprimer"), &f_iir::m_imprimer_Click);
     m_fichier->addSeparator();
     m_quitter = action(m_fichier, "m_quitter", QStringLiteral("Quitter"), &f_iir::m_quitter_Click);
+    m_imprimer->setShortcut(QKeySequence::Print);
+    m_quitter->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     m_fenetre = menu(menuBar()->addMenu(QStringLiteral("&Liste")), "m_fenetre");
     m_toutafficher =
@@ -154,10 +173,14 @@ void f_iir::buildMenus()
     m_tb = action(m_options, "m_tb", QStringLiteral("&Démarrer dans la barre de tâche"), &f_iir::m_tb_Click);
     m_tb->setCheckable(true);
     m_tb->setChecked(false);
+    m_demarrage = action(m_options, "m_demarrage", QStringLiteral("Lancer à l'ouverture de session"),
+                         &f_iir::m_demarrage_Click);
+    m_demarrage->setCheckable(true);
 
     m_interro = menu(menuBar()->addMenu(QStringLiteral("&?")), "m_interro");
     m_aide = action(m_interro, "m_aide", QStringLiteral("Aide..."), &f_iir::m_aide_Click);
     m_apropos = action(m_interro, "m_apropos", QStringLiteral("&A propos..."), &f_iir::m_apropos_Click);
+    m_aide->setShortcut(QKeySequence(Qt::Key_F1));
 
     // The tray's pop-up menu; never part of the menu bar.
     mPopupSys = menu(new QMenu(QStringLiteral("&SysTRay"), this), "mPopupSys");
@@ -183,6 +206,7 @@ void f_iir::Form_Load(const QString &dataFolder, SingleCopy *guard)
     connect(m_tray, &TrayIcon::restoreRequested, this, &f_iir::restaurer_fenetre);
     connect(m_tray, &TrayIcon::menuRequested, this, &f_iir::showTrayMenu);
     m_tray->show();
+    m_notifier = new Notifier(m_tray, this);
     setUpGrid();
     const QString folder = dataFolder.isEmpty() ? preparer_dossier() : dataFolder;
     m_session.file.setFolder(folder);
@@ -193,30 +217,46 @@ void f_iir::Form_Load(const QString &dataFolder, SingleCopy *guard)
     m_session.table.setRow(1);
     selectRow(1);
     m_session.loaded = true;
+    tellMissed();
+    m_demarrage->setChecked(m_autostart.enabled());
     if (m_pref.exists()) {
         m_tb->setChecked(true);
         if (!trayAvailable())
-            showMinimized(); // no notification area to come back from: stay on the taskbar
+            waitForTray();
     } else {
         restaurer_fenetre();
     }
 }
 
+// With no notification area to come back from, the window stays on the taskbar; at login the
+// panel may come up after the program, and then the window goes to its tray icon.
+void f_iir::waitForTray()
+{
+    showMinimized();
+    auto *poll = new QTimer(this);
+    poll->start(500);
+    connect(poll, &QTimer::timeout, this, [this, poll, tries = 0]() mutable {
+        if (!trayAvailable() && ++tries < 60)
+            return;
+        if (trayAvailable() && isMinimized())
+            hide();
+        poll->deleteLater();
+    });
+}
+
 void f_iir::setUpGrid()
 {
     m_session.table.setUp();
-    const int widths[Col::Count] = {1, 6400, 1800, 1, 1};
-    for (int c = 0; c < Col::Count; ++c) {
-        gri->setColumnWidth(c, twips::px(widths[c]));
-        gri->setColumnHidden(c, widths[c] <= 1);
-    }
+    // Columns 0, 3 and 4, a twip wide, are not shown at all.
+    gri->setColumnWidth(0, twips::px(6400));
+    gri->setColumnWidth(1, twips::px(1800));
 }
 
 void f_iir::selectRow(int row)
 {
     if (row < 1 || row >= m_session.table.Rows())
         return;
-    const QModelIndex index = m_model->index(row - 1, Col::Text);
+    const QModelIndex index = m_model->index(row - 1, 0);
     gri->selectionModel()->setCurrentIndex(index,
                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
@@ -224,6 +264,49 @@ void f_iir::selectRow(int row)
 void f_iir::Timer1_Timer()
 {
     m_alerts->tick();
+}
+
+// Beside the red windows: each asks the desktop for attention, and one notification names the
+// notes of the tick; activated, it brings their windows forward.
+void f_iir::tellFallenDue(const QList<int> &rows)
+{
+    QStringList lines;
+    QList<QPointer<QWidget>> windows;
+    for (int r : rows) {
+        const auto parts = alert::split(m_session.table.TextMatrix(r, Col::Alert));
+        lines << alert::noticeLine(parts ? parts->hour + u'h' + parts->minutes : QString(),
+                                   m_session.table.TextMatrix(r, Col::Text));
+        if (auto *w = dynamic_cast<QWidget *>(m_session.windowOfRow(r))) {
+            QApplication::alert(w);
+            windows << w;
+        }
+    }
+    m_notifier->notify(rows.size() == 1 ? QStringLiteral("Alerte") : QStringLiteral("Alertes"), lines,
+                       [windows] {
+                           for (const QPointer<QWidget> &w : windows)
+                               if (w) {
+                                   w->show();
+                                   w->raise();
+                                   w->activateWindow();
+                               }
+                       });
+}
+
+// Alerts whose day passed while the program was not running never fall due; they are drawn in
+// grey in the list and named in one notification, after start-up.
+void f_iir::tellMissed()
+{
+    const QStringList days = alert::pastDays(m_clock.now().date());
+    m_model->setMissedDays(days);
+    QStringList lines;
+    const NoteTable &t = m_session.table;
+    for (int r = 1; r < t.Rows(); ++r)
+        if (alert::isMissed(t.TextMatrix(r, Col::Alert), t.TextMatrix(r, Col::Alerted), days))
+            lines << alert::noticeLine(t.TextMatrix(r, Col::Alert), t.TextMatrix(r, Col::Text));
+    if (!lines.isEmpty())
+        QTimer::singleShot(0, this, [this, lines] {
+            m_notifier->notify(QStringLiteral("Alertes manquées"), lines, [this] { restaurer_fenetre(); });
+        });
 }
 
 void f_iir::m_quitter_Click()
@@ -346,6 +429,18 @@ void f_iir::m_tb_Click()
     m_tb->setChecked(done ? wanted : !wanted);
     if (!done)
         MsgBox::warning(this, failureText(QStringLiteral("l'option"), done));
+}
+
+void f_iir::m_demarrage_Click()
+{
+    const bool wanted = m_demarrage->isChecked();
+    const SaveResult done = m_autostart.set(wanted, QCoreApplication::applicationFilePath());
+    m_demarrage->setChecked(done ? wanted : !wanted);
+    if (!done)
+        MsgBox::warning(this,
+                        QStringLiteral("Rappelix n'a pas pu modifier le lancement à l'ouverture de session "
+                                       "(« %1 ») : %2.")
+                            .arg(QDir::toNativeSeparators(m_autostart.path()), done.reason));
 }
 
 void f_iir::m_imprimer_Click()

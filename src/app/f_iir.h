@@ -3,6 +3,7 @@
 #include "app/listcommands.h"
 #include "app/placement.h"
 #include "print/printing.h"
+#include "store/autostart.h"
 #include "store/preffile.h"
 #include "store/session.h"
 
@@ -16,6 +17,7 @@ class QFrame;
 class QMenu;
 class QPushButton;
 class QTableView;
+class Notifier;
 class TrayIcon;
 class f_test;
 namespace alert {
@@ -62,6 +64,7 @@ public:
     void restaurer_fenetre();
     void m_tache_Click();
     void m_tb_Click();
+    void m_demarrage_Click(); // Lancer à l'ouverture de session
     // Tests decide whether a notification area is there; otherwise the desktop tells.
     void setTrayAvailable(bool available) { m_trayAvailable = available; }
 
@@ -85,6 +88,9 @@ private:
     void selectRow(int row);
     void focusNouvelle();
     void showTrayMenu();
+    void tellFallenDue(const QList<int> &rows);
+    void tellMissed();
+    void waitForTray();
     bool trayAvailable() const;
     QString failureText(const QString &what, const SaveResult &result) const;
     void reportWriteFailure(const SaveResult &result);
@@ -93,11 +99,13 @@ private:
     Session m_session;
     ListCommands m_list{m_session};
     PrefFile m_pref;
+    Autostart m_autostart;
     Printing m_printing;
     WorkArea m_workArea;
     NoteTableModel *m_model = nullptr;
     alert::AlertTimer *m_alerts = nullptr;
     TrayIcon *m_tray = nullptr;
+    Notifier *m_notifier = nullptr;
     Help *m_help = nullptr;
     QList<QPointer<f_test>> m_made; // every note window not yet deleted
     std::optional<bool> m_trayAvailable;
@@ -118,6 +126,7 @@ private:
     QAction *m_reinit = nullptr;
     QMenu *m_options = nullptr;
     QAction *m_tb = nullptr;
+    QAction *m_demarrage = nullptr;
     QMenu *m_interro = nullptr;
     QAction *m_aide = nullptr;
     QAction *m_apropos = nullptr;

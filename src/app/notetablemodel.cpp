@@ -1,8 +1,12 @@
 #include "notetablemodel.h"
 
+#include "alert/alerttext.h"
+
+#include <QColor>
+
 namespace {
 constexpr qsizetype kShownChars = 1000;
-}  // namespace
+} // namespace
 
 NoteTableModel::NoteTableModel(NoteTable &table, QObject *parent)
     : QAbstractTableModel(parent), m_table(table)
@@ -23,17 +27,18 @@ int NoteTableModel::rowCount(const QModelIndex &parent) const
 
 int NoteTableModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : Col::Count;
+    return parent.isValid() ? 0 : int(std::size(kColumns));
 }
 
 QVariant NoteTableModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid())
         return {};
+    const int row = index.row() + 1, col = kColumns[index.column()];
     if (role == Qt::DisplayRole) {
         // The list shows one line of a few dozen characters; laying out a note of a megabyte
         // whole would stall every repaint.
-        QString text = m_table.TextMatrix(index.row() + 1, index.column()).left(kShownChars);
+        QString text = m_table.TextMatrix(row, col).left(kShownChars);
         // One line per row in the list: the breaks of a note show as blanks.
         if (text.contains(u'\n') || text.contains(u'\r')) {
             text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
@@ -41,11 +46,15 @@ QVariant NoteTableModel::data(const QModelIndex &index, int role) const
         }
         return text;
     }
-    if (role == Qt::ToolTipRole && index.column() == Col::Text) {
+    if (role == Qt::ToolTipRole && col == Col::Text) {
         // A tip of a megabyte would take seconds to lay out, in a window larger than any screen.
-        const QString &text = m_table.TextMatrix(index.row() + 1, Col::Text);
+        const QString &text = m_table.TextMatrix(row, Col::Text);
         return text.size() > kShownChars ? text.left(kShownChars) + u'…' : text;
     }
+    if (role == Qt::ForegroundRole && col == Col::Alert &&
+        alert::isMissed(m_table.TextMatrix(row, Col::Alert), m_table.TextMatrix(row, Col::Alerted),
+                        m_missedDays))
+        return QColor(Qt::gray);
     if (role == Qt::TextAlignmentRole)
         return int(Qt::AlignLeft | Qt::AlignVCenter);
     return {};
@@ -53,9 +62,9 @@ QVariant NoteTableModel::data(const QModelIndex &index, int role) const
 
 QVariant NoteTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation == Qt::Horizontal && section >= 0 && section < Col::Count) {
+    if (orientation == Qt::Horizontal && section >= 0 && section < columnCount()) {
         if (role == Qt::DisplayRole)
-            return m_table.TextMatrix(0, section);
+            return m_table.TextMatrix(0, kColumns[section]);
         if (role == Qt::TextAlignmentRole)
             return int(Qt::AlignLeft | Qt::AlignVCenter);
     }
@@ -76,12 +85,19 @@ void NoteTableModel::endLoad()
 
 void NoteTableModel::cellChanged(int row, int col)
 {
-    if (row == 0) {
-        emit headerDataChanged(Qt::Horizontal, col, col);
-        return;
+    const auto shown = std::find(std::begin(kColumns), std::end(kColumns), col);
+    if (shown != std::end(kColumns)) {
+        const int column = int(shown - std::begin(kColumns));
+        if (row == 0) {
+            emit headerDataChanged(Qt::Horizontal, column, column);
+        } else {
+            const QModelIndex i = index(row - 1, column);
+            emit dataChanged(i, i, {Qt::DisplayRole, Qt::ToolTipRole, Qt::ForegroundRole});
+        }
+    } else if (col == Col::Alerted && row > 0 && !m_missedDays.isEmpty()) {
+        const QModelIndex i = index(row - 1, 1); // the alert cell's colour follows the flag
+        emit dataChanged(i, i, {Qt::ForegroundRole});
     }
-    const QModelIndex i = index(row - 1, col);
-    emit dataChanged(i, i, {Qt::DisplayRole, Qt::ToolTipRole});
 }
 
 void NoteTableModel::rowAboutToBeAppended(int row)

@@ -140,6 +140,8 @@ f_test::f_test(Session &session, const Clock &clock) : QWidget(nullptr), m_sessi
     Text2->setFont(verdana);
     twips::setBackground(Text2, twips::kLightYellow);
     Text2->installEventFilter(this);
+    Text2->setTabChangesFocus(true); // Tab moves on, as in the text boxes of the original
+    Text2->setAccessibleName(QStringLiteral("Texte de la note"));
     watchRuns(Text2);
 
     Frame1 = new QFrame(this);
@@ -151,6 +153,9 @@ f_test::f_test(Session &session, const Clock &clock) : QWidget(nullptr), m_sessi
     Combo2 = list(Frame1, twips::rect(2520, 360, 615, 315));
     Label4 = smallLabel(QStringLiteral("H"), Frame1, twips::rect(3195, 405, 255, 255));
     Combo3 = list(Frame1, twips::rect(3375, 360, 615, 315));
+    Label2->setBuddy(Combo1);
+    Label3->setBuddy(Combo2);
+    Label4->setBuddy(Combo3);
     Command3 = new QPushButton(QStringLiteral("Ok"), Frame1);
     Command3->setGeometry(twips::rect(4080, 360, 500, 300));
     Frame1->raise();

@@ -27,7 +27,11 @@ private:
 // A fresh $XDG_DATA_HOME for one test; the data folder is <it>/rapix/.
 class TempDataHome {
 public:
-    TempDataHome() { qputenv("XDG_DATA_HOME", m_dir.path().toLocal8Bit()); }
+    TempDataHome()
+    {
+        qputenv("XDG_DATA_HOME", m_dir.path().toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", (m_dir.path() + QStringLiteral("/config")).toLocal8Bit());
+    }
     QString path() const { return m_dir.path(); }
     QString folder() const { return m_dir.path() + QStringLiteral("/rapix/"); }
     QString notesPath() const { return folder() + QStringLiteral("planifs.txt"); }

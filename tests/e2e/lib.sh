@@ -15,7 +15,7 @@ e2e_log() { echo "-- $*"; }
 E2E_OUT=${E2E_OUT:-$PWD}
 mkdir -p "$E2E_OUT"
 E2E_TMP=$(mktemp -d)
-export XDG_DATA_HOME="$E2E_TMP/data" XDG_RUNTIME_DIR="$E2E_TMP/runtime" HOME="$E2E_TMP/home"
+export XDG_DATA_HOME="$E2E_TMP/data" XDG_CONFIG_HOME="$E2E_TMP/config" XDG_RUNTIME_DIR="$E2E_TMP/runtime" HOME="$E2E_TMP/home"
 mkdir -p "$XDG_DATA_HOME/rapix" "$XDG_RUNTIME_DIR" "$HOME"
 chmod 700 "$XDG_RUNTIME_DIR"
 export QT_QPA_PLATFORM=xcb

@@ -1,0 +1,104 @@
+#include "notifier.h"
+
+#include "tray/trayicon.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+
+namespace {
+const QString kService = QStringLiteral("org.freedesktop.Notifications");
+const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
+constexpr int kTimeoutMs = 2000; // a service that does not answer by then is taken as none
+
+QDBusMessage call(const QString &method)
+{
+    return QDBusMessage::createMethodCall(kService, kPath, kService, method);
+}
+} // namespace
+
+Notifier::Notifier(TrayIcon *tray, QObject *parent) : QObject(parent), m_tray(tray)
+{
+    connect(m_tray, &TrayIcon::messageClicked, this, [this] {
+        if (m_trayMessage)
+            m_trayMessage();
+    });
+}
+
+void Notifier::notify(const QString &summary, const QStringList &lines, std::function<void()> onActivated)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        fallBack(summary, lines, std::move(onActivated));
+        return;
+    }
+    if (m_connected) {
+        send(summary, lines, std::move(onActivated));
+        return;
+    }
+    // First the service's capabilities: whether it is there, and whether it reads markup. Never
+    // a blocking call: the alerts go on while it answers, or not.
+    bus.connect(kService, kPath, kService, QStringLiteral("ActionInvoked"), this,
+                SLOT(actionInvoked(uint, QString)));
+    bus.connect(kService, kPath, kService, QStringLiteral("NotificationClosed"), this,
+                SLOT(closed(uint, uint)));
+    auto *watcher =
+        new QDBusPendingCallWatcher(bus.asyncCall(call(QStringLiteral("GetCapabilities")), kTimeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, summary, lines, onActivated = std::move(onActivated)](QDBusPendingCallWatcher *w) mutable {
+                w->deleteLater();
+                QDBusPendingReply<QStringList> reply = *w;
+                if (reply.isError()) {
+                    fallBack(summary, lines, std::move(onActivated));
+                    return;
+                }
+                m_connected = true;
+                m_markup = reply.value().contains(QStringLiteral("body-markup"));
+                send(summary, lines, std::move(onActivated));
+            });
+}
+
+void Notifier::send(const QString &summary, const QStringList &lines, std::function<void()> onActivated)
+{
+    QString body = lines.join(u'\n');
+    if (m_markup)
+        body = body.toHtmlEscaped();
+    QDBusMessage message = call(QStringLiteral("Notify"));
+    message << QStringLiteral("Rappelix") << uint(0) << QStringLiteral("rappelix") << summary << body
+            << QStringList{QStringLiteral("default"), QStringLiteral("Afficher")}
+            << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("rappelix")},
+                           {QStringLiteral("urgency"), QVariant::fromValue(uchar(2))}}
+            << int(-1);
+    auto *watcher =
+        new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(message, kTimeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, summary, lines, onActivated = std::move(onActivated)](QDBusPendingCallWatcher *w) mutable {
+                w->deleteLater();
+                QDBusPendingReply<uint> reply = *w;
+                if (reply.isError()) {
+                    m_connected = false; // the service went: ask again next time
+                    fallBack(summary, lines, std::move(onActivated));
+                } else {
+                    m_shown.insert(reply.value(), std::move(onActivated));
+                }
+            });
+}
+
+void Notifier::fallBack(const QString &summary, const QStringList &lines, std::function<void()> onActivated)
+{
+    m_trayMessage = std::move(onActivated);
+    m_tray->showMessage(summary, lines.join(u'\n'));
+}
+
+void Notifier::actionInvoked(uint id, const QString &key)
+{
+    // The signal goes to every client of the service: only ours count.
+    if (key == QLatin1String("default") && m_shown.contains(id))
+        m_shown.value(id)();
+}
+
+void Notifier::closed(uint id, uint)
+{
+    m_shown.remove(id);
+}
