@@ -5,6 +5,7 @@
 #include "testapp.h"
 #include "tray/appicon.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -25,6 +26,8 @@ private slots:
     void removalKeepsHighlight();
     void messagesShowWholeText_data();
     void messagesShowWholeText();
+    void keyboardAndAccessibility();
+    void missedAlertsInGrey();
 };
 
 // Reading the icons, the notes and the list at start-up loads no image plugin, and printing
@@ -191,6 +194,67 @@ void TestApp::messagesShowWholeText()
     QApplication::setFont(before);
     QCOMPARE(seen, (QStringList{"Confirmez vous la suppression de toutes les lignes", "Rappelix v1.2"}));
     QCOMPARE(cut, QStringList());
+}
+
+// Suppr, Entrée on the list, Ctrl+N, F1 and Ctrl+Q reach their commands; the list and the note
+// show two columns to assistive technologies, under names; Tab leaves a note's text.
+void TestApp::keyboardAndAccessibility()
+{
+    App app(testutil::notesFile(2));
+    QSignalSpy quit(&app.w, &f_iir::quitRequested);
+    auto *gri = App::child<QTableView>(&app.w, "gri");
+    app.w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&app.w));
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(gri);
+    QCOMPARE(list->text(QAccessible::Name), QStringLiteral("Liste des notes"));
+    QCOMPARE(list->tableInterface()->columnCount(), 2);
+    gri->setFocus();
+    QTest::keyClick(gri, Qt::Key_Return);
+    f_test *w = app.windowOf(1);
+    QVERIFY(w);
+    auto *text = App::child<QPlainTextEdit>(w, "Text2");
+    QCOMPARE(QAccessible::queryAccessibleInterface(text)->text(QAccessible::Name), QStringLiteral("Texte de la note"));
+    const auto labels = QAccessible::queryAccessibleInterface(App::child(w, "Combo2"))->relations(QAccessible::Label);
+    QCOMPARE(labels.value(0).first->text(QAccessible::Name), QStringLiteral("à"));
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    text->setFocus();
+    QTest::keyClick(text, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), App::child(w, "Command1"));
+    QCOMPARE(app.cell(1, Col::Text), QStringLiteral("note 1"));
+
+    app.w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&app.w));
+    QTest::keySequence(&app.w, QKeySequence(QStringLiteral("Ctrl+N")));
+    QCOMPARE(app.table().Rows(), 4);
+    app.select(2);
+    QTest::keyClick(gri, Qt::Key_Delete);
+    QCOMPARE(app.table().Rows(), 3);
+    QCOMPARE(app.cell(2, Col::Stamp), QStringLiteral("Le 07/12 à 10:20"));
+    QTest::keyClick(gri, Qt::Key_F1);
+    QTRY_VERIFY(QApplication::activeWindow() && QApplication::activeWindow()->windowTitle() == QLatin1String("Aide"));
+    app.w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&app.w));
+    QTest::keySequence(&app.w, QKeySequence(QStringLiteral("Ctrl+Q")));
+    QCOMPARE(quit.count(), 1);
+}
+
+// On Monday 7 December, an alert of the fifteen days before that never fell due is drawn in grey;
+// nothing is written for it.
+void TestApp::missedAlertsInGrey()
+{
+    const QByteArray notes = testutil::records({{"", "hier", "dimanche 06/12 9h30", ""},
+                                                {"", "hier, échue", "dimanche 06/12 9h30", "1"},
+                                                {"", "il y a quinze jours", "dimanche 22/11 7h00", ""},
+                                                {"", "il y a seize jours", "samedi 21/11 7h00", ""},
+                                                {"", "aujourd'hui", "lundi 07/12 9h00", ""}});
+    App app(notes);
+    const QAbstractItemModel *list = App::child<QTableView>(&app.w, "gri")->model();
+    QList<bool> grey;
+    for (int r = 0; r < list->rowCount(); ++r)
+        grey << (list->data(list->index(r, 1), Qt::ForegroundRole).value<QColor>() == QColor(Qt::gray));
+    QCOMPARE(grey, (QList<bool>{true, false, true, false, false}));
+    QCOMPARE(testutil::readFile(app.home.notesPath()), notes);
 }
 
 QTEST_MAIN(TestApp)

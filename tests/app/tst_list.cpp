@@ -1,5 +1,6 @@
 // The list commands and window placement, as rules: the note table and its file for real, note
 // windows that record what is done to them, expected values from the written rules.
+#include "app/commandline.h"
 #include "app/listcommands.h"
 #include "app/placement.h"
 #include "store/session.h"
@@ -62,6 +63,8 @@ private slots:
     void viewAndShowAll();
     void removeRenumbers();
     void removeAllAndHideAll();
+    void commandLine_data();
+    void commandLine();
     void placement_data();
     void placement();
 };
@@ -157,6 +160,36 @@ void TestList::removeAllAndHideAll()
     QCOMPARE(testutil::rowsOf(list.session.table), QList<QStringList>{kPlaceholder});
     QCOMPARE(testutil::readFile(list.home.notesPath()), QByteArray("\"\",\"\",\"\",\"\"\r\n"));
     QVERIFY(list.session.flags.autosave);
+}
+
+void TestList::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode"); // -1: the program runs
+    QTest::addColumn<QString>("printed");
+    QTest::newRow("none") << QStringList{"rappelix"} << -1 << "";
+    QTest::newRow("Qt's own") << QStringList{"rappelix", "-platform", "xcb", "-reverse"} << -1 << "";
+    QTest::newRow("--version") << QStringList{"rappelix", "--version"} << 0 << "Rappelix 1.2\n";
+    QTest::newRow("-h") << QStringList{"/usr/bin/rappelix", "-h"} << 0 << "Usage : rappelix [option]";
+    QTest::newRow("unknown") << QStringList{"rappelix", "--vite"} << 2 << "rappelix : option inconnue « --vite ».\n";
+    QTest::newRow("an argument") << QStringList{"rappelix", "notes.txt"} << 2 << "argument inattendu « notes.txt »";
+}
+
+void TestList::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, printed);
+    const std::optional<CommandLineAnswer> answer = answerCommandLine(arguments);
+    QCOMPARE(answer ? answer->exitCode : -1, exitCode);
+    if (answer)
+        QVERIFY2((answer->out + answer->err).startsWith(printed) || (answer->out + answer->err).contains(printed),
+                 qPrintable(answer->out + answer->err));
+    // On Wayland, X11 where it serves and nothing else was asked for.
+    QVERIFY(preferX11(QStringLiteral("wayland-0"), QString(), QStringLiteral("otherhost:0")));
+    QVERIFY(!preferX11(QStringLiteral("wayland-0"), QStringLiteral("wayland"), QStringLiteral("otherhost:0")));
+    QVERIFY(!preferX11(QStringLiteral("wayland-0"), QString(), QString()));
+    QVERIFY(!preferX11(QString(), QString(), QStringLiteral(":0")));
 }
 
 void TestList::placement_data()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The real program on a prepared notes file: its main window comes up centred, "Quitter" from
-# the keyboard ends it and leaves the file byte for byte as it was.
+# The real program: its command line answers without a display; on a prepared notes file its
+# main window comes up centred, "Lancer à l'ouverture de session" writes and removes its
+# autostart entry, and "Quitter" from the keyboard ends it, the file byte for byte as it was.
 . "$(dirname "$0")/lib.sh"
 bin=$1
 
@@ -9,6 +10,12 @@ printf '"Le 01/12 \xe0 16:26","Acheter du pain~Appeler le \xa4garage\xa4","lundi
   >"$E2E_DATA/planifs.txt"
 before=$(e2e_hex "$E2E_DATA/planifs.txt")
 
+[ "$(env -u DISPLAY "$bin" --version)" = "Rappelix 1.2" ] || e2e_fail "--version without a display"
+env -u DISPLAY "$bin" --help | grep -q "Affiche la version" || e2e_fail "--help without a display"
+status=0
+env -u DISPLAY "$bin" --bof 2>"$E2E_TMP/err" || status=$?
+[ $status -eq 2 ] && grep -q "option inconnue « --bof »" "$E2E_TMP/err" || e2e_fail "an unknown option: $status $(cat "$E2E_TMP/err")"
+
 e2e_start_display
 e2e_start_app "$bin"
 win=$(e2e_wait_window '^Rappelix$') || e2e_fail "no main window"
@@ -16,6 +23,18 @@ sleep 0.5
 e2e_screenshot startquit-main
 eval "$(xdotool getwindowgeometry --shell "$win")"
 [ $((X + WIDTH / 2 - 640)) -le 20 ] && [ $((640 - X - WIDTH / 2)) -le 20 ] || e2e_fail "not centred: x=$X w=$WIDTH"
+autostart=$XDG_CONFIG_HOME/autostart/rappelix.desktop
+toggle() {
+  xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
+  xdotool key --clearmodifiers alt+o
+  sleep 0.3
+  xdotool key Down Return
+}
+toggle
+e2e_until 5 test -e "$autostart" || e2e_fail "no autostart entry"
+grep -qx "Exec=\"$(readlink -f "$bin")\"" "$autostart" || e2e_fail "the entry does not start the program: $(cat "$autostart")"
+toggle
+e2e_until 5 eval '! test -e "$autostart"' || e2e_fail "the autostart entry stayed"
 e2e_quit "$win"
 [ "$(e2e_hex "$E2E_DATA/planifs.txt")" = "$before" ] || e2e_fail "the notes file changed"
 echo PASS
