@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The Debian package as a user gets it: built with cpack, installed with apt, the installed
-# /usr/bin/rappelix started on a private display until its main window shows, quit from its
-# menu, then removed with apt, with whatever apt brought in for it. The machine is left as it was.
+# The Debian package as a user gets it: built with cpack, free of lintian errors, installed with
+# apt, the installed /usr/bin/rappelix started on a private display until its main window shows,
+# quit from its menu, removed with apt with whatever apt brought in: the machine is left as it was.
 #   e2e_package.sh <program in the build> <cpack> <build folder>
 # Installing needs root: as anyone else the test is skipped (exit code 77).
 set -euo pipefail
@@ -49,6 +49,7 @@ done
 for field in Maintainer Section Description; do
   [ -n "$(dpkg-deb -f "$deb" "$field")" ] || e2e_fail "no $field"
 done
+lintian --fail-on error "$deb" || e2e_fail "lintian finds errors in $(basename "$deb")"
 
 # What apt is about to install, so that exactly that is removed at the end.
 mapfile -t PKG_INSTALLED < <(apt-get install -s -q -y "$deb" 2>/dev/null | awk '/^Inst / {print $2}')
