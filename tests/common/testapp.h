@@ -7,14 +7,12 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
-#include <QLocale>
 #include <QPushButton>
 #include <QTableView>
-#include <QTimer>
 #include <QtTest>
 
 // The program on a data folder of its own holding `notes` (none: no file), in French, its clock
-// in the test's hands; started unless `load` is false.
+// in the test's hands; started unless `load` is false. Its list's model is checked all along.
 struct App {
     explicit App(const QByteArray &notes = {}, const QDateTime &start = MockClock().now(), bool load = true)
         : clock(start)
@@ -25,30 +23,27 @@ struct App {
         if (load)
             w.Form_Load();
     }
+    template <typename T = QWidget> static T *child(QObject *parent, const char *name)
+    {
+        return parent->findChild<T *>(QLatin1String(name));
+    }
     NoteTable &table() { return w.session().table; }
     QString cell(int row, int col) { return table().TextMatrix(row, col); }
-    int writes() { return w.session().file.writeCount(); }
-    f_test *window(int slot) { return dynamic_cast<f_test *>(w.session().fenetre(slot)); }
     f_test *windowOf(int row) { return dynamic_cast<f_test *>(w.session().windowOfRow(row)); }
     QList<int> openSlots()
     {
         QList<int> open;
         for (int s = 1; s <= SlotTable::kMax; ++s)
-            if (window(s))
+            if (w.session().fenetre(s))
                 open << s;
         return open;
-    }
-    template <typename T = QWidget> static T *child(QObject *parent, const char *name)
-    {
-        return parent->findChild<T *>(QLatin1String(name));
     }
     void click(const char *button) { QTest::mouseClick(child<QPushButton>(&w, button), Qt::LeftButton); }
     void trigger(const char *action) { child<QAction>(&w, action)->trigger(); }
     void select(int row) // a click on the row in the list
     {
-        auto *gri = child<QTableView>(&w, "gri");
         QTest::mouseClick(gri->viewport(), Qt::LeftButton, {},
-                          gri->visualRect(gri->model()->index(row - 1, 1)).center());
+                          gri->visualRect(gri->model()->index(row - 1, 0)).center());
     }
     f_test *view(int row) // "Voir" on a row
     {
@@ -65,7 +60,7 @@ struct App {
     TempDataHome home;
     MockClock clock;
     f_iir w{clock};
-    // Every change of the list's model checked against the rules of Qt's models.
-    QAbstractItemModelTester modelTester{child<QTableView>(&w, "gri")->model(),
+    QTableView *gri = child<QTableView>(&w, "gri");
+    QAbstractItemModelTester modelTester{gri->model(),
                                          QAbstractItemModelTester::FailureReportingMode::QtTest};
 };

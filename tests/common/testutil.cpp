@@ -7,18 +7,41 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+TempDataHome::TempDataHome()
+{
+    qputenv("XDG_DATA_HOME", m_dir.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (m_dir.path() + QStringLiteral("/config")).toLocal8Bit());
+}
+
+struct FakeWindows::Window : NoteWindow {
+    Window(FakeWindows &owner) : owner(owner) {}
+    void say(const char *what)
+    {
+        owner.log << QStringLiteral("%1 %2").arg(QLatin1String(what)).arg(f_monindice);
+    }
+    void activate() override { say("activate"); }
+    void closeWindow() override
+    {
+        say("close");
+        owner.m_onClose(*this);
+    }
+    void en_rouge() override { say("red"); }
+    FakeWindows &owner;
+};
+
+FakeWindows::FakeWindows(std::function<void(NoteWindow &)> onClose) : m_onClose(std::move(onClose)) {}
+FakeWindows::~FakeWindows() = default;
+
 NoteWindow *FakeWindows::makeWindow(int row, int slot, Fill fill)
 {
-    Window &w = m_windows.emplace_back();
-    w.f_pos = row;
-    w.f_monindice = slot;
-    w.log = &log;
-    w.onClose = m_onClose;
+    auto &w = m_windows.emplace_back(std::make_unique<Window>(*this));
+    w->f_pos = row;
+    w->f_monindice = slot;
     log << QStringLiteral("open %1 in %2 (%3)")
                .arg(row)
                .arg(slot)
                .arg(fill == Fill::New ? "new" : "existing");
-    return &w;
+    return w.get();
 }
 
 namespace testutil {
@@ -28,8 +51,7 @@ void failOnUnexpectedWarnings()
     // The offscreen platform has no notification area, and cannot raise or size-hint a window.
     QTest::failOnWarning(QRegularExpression(
         QStringLiteral("^(?!This plugin does not support (raise|propagateSizeHints)\\(\\)"
-                       "|QSystemTrayIcon::setVisible: No Icon set"
-                       "|.*No such signal QPlatformNativeInterface::systemTrayWindowChanged)")));
+                       "|QSystemTrayIcon::setVisible: No Icon set|.*systemTrayWindowChanged)")));
 }
 
 QByteArray readFile(const QString &path)
@@ -42,8 +64,7 @@ void writeFile(const QString &path, const QByteArray &bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size());
 }
 
 NoteTable tableOf(const QList<QStringList> &rows)

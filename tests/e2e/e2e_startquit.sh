@@ -1,30 +1,34 @@
 #!/usr/bin/env bash
-# The real program: its command line answers without a display; on a prepared notes file its
-# main window comes up centred, "Lancer à l'ouverture de session" writes and removes its
-# autostart entry, and "Quitter" from the keyboard ends it, the file byte for byte as it was.
+# Starting and ending: the command line answers without a display; the main window comes up
+# centred; a StatusNotifier host (a watcher of the test's own, on a private bus) reads the tray
+# icon's menu; "Lancer à l'ouverture de session" writes and removes the autostart entry;
+# "Quitter" leaves the notes file byte for byte as it was; ended from outside, what was typed is
+# in the file.
 . "$(dirname "$0")/lib.sh"
 bin=$1
-
-# Two notes, the second alerted; Windows-1252 bytes (\xe0 is "à", \xa4 is a quote in a text).
-printf '"Le 01/12 \xe0 16:26","Acheter du pain~Appeler le \xa4garage\xa4","lundi 08/12 9h30",""\r\n"Le 02/12 \xe0 09:05","Rendre les livres","mardi 02/12 14h00","1"\r\n' \
-  >"$E2E_DATA/planifs.txt"
-before=$(e2e_hex "$E2E_DATA/planifs.txt")
 
 [ "$(env -u DISPLAY "$bin" --version)" = "Rappelix 1.2" ] || e2e_fail "--version without a display"
 env -u DISPLAY "$bin" --help | grep -q "Affiche la version" || e2e_fail "--help without a display"
 status=0
 env -u DISPLAY "$bin" --bof 2>"$E2E_TMP/err" || status=$?
-[ $status -eq 2 ] && grep -q "option inconnue « --bof »" "$E2E_TMP/err" || e2e_fail "an unknown option: $status $(cat "$E2E_TMP/err")"
+[ $status -eq 2 ] && grep -q "option inconnue « --bof »" "$E2E_TMP/err" || e2e_fail "--bof: $status $(cat "$E2E_TMP/err")"
 
+# Two notes, the second alerted; Windows-1252 bytes (\xe0 is "à", \xa4 is a quote in a text).
+printf '"Le 01/12 \xe0 16:26","Acheter du pain~Appeler le \xa4garage\xa4","lundi 08/12 9h30",""\r\n"Le 02/12 \xe0 09:05","Rendre les livres","mardi 02/12 14h00","1"\r\n' \
+  >"$E2E_DATA/planifs.txt"
+before=$(e2e_hex "$E2E_DATA/planifs.txt")
 e2e_start_display
-e2e_start_app "$bin"
+e2e_start_app dbus-run-session -- /usr/bin/python3 "$(dirname "$0")/fake_desktop.py" watcher "$E2E_TMP/menu" -- "$bin"
 win=$(e2e_wait_window '^Rappelix$') || e2e_fail "no main window"
 sleep 0.5
 e2e_screenshot startquit-main
 eval "$(xdotool getwindowgeometry --shell "$win")"
 [ $((X + WIDTH / 2 - 640)) -le 20 ] && [ $((640 - X - WIDTH / 2)) -le 20 ] || e2e_fail "not centred: x=$X w=$WIDTH"
+e2e_until 10 test -s "$E2E_TMP/menu" || e2e_fail "no tray item registered"
+[ "$(cat "$E2E_TMP/menu")" = '["_Nouvelle", "_Restaurer", " _Quitter"]' ] || e2e_fail "the menu exported: $(cat "$E2E_TMP/menu")"
+
 autostart=$XDG_CONFIG_HOME/autostart/rappelix.desktop
-toggle() {
+toggle() { # "Options", second entry
   xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
   xdotool key --clearmodifiers alt+o
   sleep 0.3
@@ -37,4 +41,16 @@ toggle
 e2e_until 5 eval '! test -e "$autostart"' || e2e_fail "the autostart entry stayed"
 e2e_quit "$win"
 [ "$(e2e_hex "$E2E_DATA/planifs.txt")" = "$before" ] || e2e_fail "the notes file changed"
+
+e2e_start_app "$bin"
+main=$(e2e_wait_window '^Rappelix$') || e2e_fail "no main window"
+xdotool windowfocus --sync "$main"
+xdotool key --clearmodifiers alt+l Return # "Tout afficher"
+note=$(e2e_wait_window '^Le 02/12 ') || e2e_fail "no note window"
+xdotool windowfocus --sync "$note"
+xdotool type --delay 10 ' demain'
+sleep 0.3
+kill -TERM "$E2E_APP"
+e2e_wait_exit 10
+grep -q 'Rendre les livres demain' "$E2E_DATA/planifs.txt" || e2e_fail "typed text lost: $(cat -v "$E2E_DATA/planifs.txt")"
 echo PASS

@@ -1,9 +1,6 @@
-// A writer killed at random moments: the notes file is always one whole version.
-//
-// notes_writer rewrites the file in a loop through NotesFile::ecrire_notes; the test kills it
-// with SIGKILL after a random delay and reads the file: exactly one of the versions written,
-// never a mix, a truncation or an empty file, and never older than before.
-#include "crashversions.h"
+// A writer killed at random moments: the notes file is always one whole version of those written,
+// never a mix, a cut or an empty file, never older than before. Start-up then removes the writes'
+// old temporary files, and nothing else: not the user's own files beside planifs.txt.
 #include "store/notescodec.h"
 #include "store/notesfile.h"
 #include "testutil.h"
@@ -13,7 +10,23 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/prctl.h>
 #include <unistd.h>
+
+namespace {
+// Version v: its number in the first cell, one to thirteen notes of up to 77 KB in all.
+NoteTable version(int v)
+{
+    QList<QStringList> rows;
+    for (int r = 1; r <= 1 + (v * 7) % 13; ++r)
+        rows << QStringList{
+            r == 1 ? QStringLiteral("v=%1").arg(v) : QString(),
+            QStringLiteral("note %1\r\n\"é€\" ").arg(r) + QString((v * 7919) % 97 * 800 / r, u'a'),
+            r % 3 ? QStringLiteral("lundi 08/12 9h30") : QString(), QString(), v % 2 ? "1" : ""};
+    return testutil::tableOf(rows);
+}
+} // namespace
 
 class TestCrash : public QObject {
     Q_OBJECT
@@ -28,39 +41,37 @@ void TestCrash::killedWriterLeavesWholeVersion()
     QTemporaryDir dir;
     const QString folder = dir.path() + QStringLiteral("/rapix/");
     NotesFile file(folder);
-    QVERIFY(file.ecrire_notes(crashversions::table(0)));
-    const quint32 seed = QRandomGenerator::global()->generate();
-    QRandomGenerator random(seed);
-    qInfo("random seed %u", seed);
-
-    int version = 0, advanced = 0; // the version the file holds; kills after a new one
+    QVERIFY(file.ecrire_notes(version(0)));
+    QRandomGenerator random(QRandomGenerator::global()->generate());
+    int found = 0, advanced = 0; // the version the file holds; kills after a new one
     for (int kill = 1; kill <= kKills; ++kill) {
-        QProcess writer;
-        writer.start(QStringLiteral(NOTES_WRITER), {folder, QString::number(version + 1)});
-        QVERIFY2(writer.waitForReadyRead(20000), "the writer did not start"); // it is about to write
+        QProcess writer; // this program, rewriting the file from the next version on
+        writer.start(QCoreApplication::applicationFilePath(),
+                     {QStringLiteral("-write"), folder, QString::number(found + 1)});
+        QVERIFY2(writer.waitForReadyRead(20000), "the writer did not start");
         usleep(random.bounded(20000)); // mostly within its first writes, now and then before one ends
         writer.kill();
-        QVERIFY(writer.waitForFinished());
-        QVERIFY2(writer.exitStatus() == QProcess::CrashExit, "the writer ended by itself");
-
+        QVERIFY(writer.waitForFinished() && writer.exitStatus() == QProcess::CrashExit);
         const QByteArray bytes = testutil::readFile(file.path());
-        const QString where = QStringLiteral("kill %1, %2 bytes").arg(kill).arg(bytes.size());
         NoteTable read;
         read.setUp();
-        QVERIFY2(!bytes.isEmpty() && notescodec::decode(bytes, read).exact,
-                 qPrintable(where + ": not a file the writer wrote"));
-        const int found = crashversions::versionOf(read);
-        QVERIFY2(found >= version,
-                 qPrintable(where + QStringLiteral(": version %1 after %2").arg(found).arg(version)));
-        QVERIFY2(bytes == notescodec::encode(crashversions::table(found)), qPrintable(where + ": not whole"));
-        advanced += found > version ? 1 : 0;
-        version = found;
+        notescodec::decode(bytes, read);
+        const int now = read.TextMatrix(1, Col::Stamp).mid(2).toInt();
+        QVERIFY2(now >= found && bytes == notescodec::encode(version(now)),
+                 qPrintable(QStringLiteral("kill %1: %2 bytes, not version %3 whole")
+                                .arg(kill)
+                                .arg(bytes.size())
+                                .arg(now)));
+        advanced += now > found ? 1 : 0;
+        found = now;
     }
-    // A kill before the rename leaves the write's temporary file; the next start-up removes
-    // those old enough not to be a write going on, and nothing else: not the user's own files.
-    const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    QVERIFY2(advanced >= kKills / 4, "too few kills landed among writes");
+
+    // An hour later, with the user's files and a write going on beside the leftovers.
+    const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
     qInfo("%d kills, %d after new versions; %lld temporary files left", kKills, advanced, left.size() - 1);
-    const QStringList kept = {"planifs-endommage-20261207-102000.txt",
+    const QStringList kept = {".planifs.txt.rappelix-tmp-0123456789abcdef",
+                              "planifs-endommage-20261207-102000.txt",
                               "planifs.txt",
                               "planifs.txt.202612",
                               "planifs.txt.Ab12Cd",
@@ -69,24 +80,35 @@ void TestCrash::killedWriterLeavesWholeVersion()
                               "planifs.txt.sauveg",
                               "pref1.txt"};
     for (const QString &name : kept)
-        testutil::writeFile(folder + name,
-                            name == NotesFile::fileName() ? testutil::readFile(file.path()) : "x");
-    for (const QString &name : left + kept) {
+        if (name != NotesFile::fileName())
+            testutil::writeFile(folder + name, "x");
+    for (const QString &name : left + kept.mid(1)) {
         QFile f(folder + name);
-        QVERIFY(f.open(QIODevice::ReadWrite));
-        QVERIFY(
-            f.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                                              QFileDevice::FileModificationTime));
     }
-    // A temporary file of a write going on, younger than ten minutes, stays too.
-    const QString going = QStringLiteral(".planifs.txt.rappelix-tmp-0123456789abcdef");
-    testutil::writeFile(folder + going, "x");
     NoteTable atStart;
     atStart.setUp();
     QVERIFY(NotesFile(folder).charger_notes(atStart) > 0);
-    QCOMPARE(crashversions::versionOf(atStart), version);
-    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList(going) + kept);
-    QVERIFY2(advanced >= kKills / 4, "too few kills landed among writes");
+    QCOMPARE(atStart.TextMatrix(1, Col::Stamp), QStringLiteral("v=%1").arg(found));
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), kept);
 }
 
-QTEST_GUILESS_MAIN(TestCrash)
+// "-write FOLDER FIRST": rewrites the notes file version after version until killed.
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 4 && QByteArray(argv[1]) == "-write") {
+        prctl(PR_SET_PDEATHSIG, SIGKILL); // never outlive the test
+        NotesFile file(QString::fromLocal8Bit(argv[2]));
+        NoteTable next = version(std::atoi(argv[3]));
+        std::puts("go");
+        std::fflush(stdout);
+        for (int v = std::atoi(argv[3]) + 1; file.ecrire_notes(next); ++v)
+            next = version(v);
+        return 1;
+    }
+    TestCrash test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_crash.moc"

@@ -1,6 +1,5 @@
-// The real main window while its storage fails: the program goes on, the table and the last
-// good file stay as they were, and the next tick once the fault has cleared writes. Notes
-// files of a megabyte load.
+// The real main window while its storage fails for real: the program goes on, the table and the
+// last good file stay as they were, and the next tick once the fault has cleared writes.
 #include "testapp.h"
 
 #include "help/msgbox.h"
@@ -11,109 +10,73 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTimer>
-#include <QtTest>
 
 #include <csignal>
 #include <sys/resource.h>
 
 namespace {
-// The program's messages on screen: boxes of warning or question.
-QStringList messagesShown()
+enum Fault { DiskFull, SizeLimit, FolderInTheWay };
+
+// Makes a storage fault for real, or clears it.
+void setFault(int fault, const QString &home, bool on)
+{
+    static rlimit saved;
+    if (fault == DiskFull && on) {
+        QFile filler(home + QStringLiteral("/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        while (filler.write(QByteArray(4096, 'x')) == 4096) {
+        }
+    } else if (fault == DiskFull) {
+        QFile::remove(home + QStringLiteral("/filler"));
+    } else if (fault == SizeLimit) {
+        rlimit limit;
+        getrlimit(RLIMIT_FSIZE, on ? &saved : &limit);
+        limit = saved;
+        limit.rlim_cur = on ? 65536 : saved.rlim_cur; // past it a write fails part way, with EFBIG
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    } else if (on) {
+        QVERIFY(QDir(home + QStringLiteral("/rapix")).removeRecursively());
+        testutil::writeFile(home + QStringLiteral("/rapix"), "pas un dossier");
+    } else {
+        QFile::remove(home + QStringLiteral("/rapix"));
+    }
+}
+
+// The texts of the message boxes on screen, which are closed.
+QStringList takeMessages()
 {
     QStringList texts;
     for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible())
+        if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible()) {
             texts << box->text();
+            box->close();
+        }
     return texts;
 }
 
-void closeMessages()
-{
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (qobject_cast<QMessageBox *>(w))
-            w->close();
-}
-
-// A storage fault made for real, and cleared again.
-class Fault {
-public:
-    Fault(const QString &kind, const QString &home) : m_kind(kind), m_home(home) {}
-    ~Fault()
-    {
-        clear();
-        if (m_mounted)
-            QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), m_home});
-    }
-    // Before the program starts: the data home on a small file system of its own.
-    bool prepare()
-    {
-        if (m_kind != QLatin1String("disk full"))
-            return true;
-        m_mounted = QProcess::execute(QStringLiteral("mount"),
-                                      {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                                       QStringLiteral("size=256k"), QStringLiteral("tmpfs"), m_home}) == 0;
-        return m_mounted;
-    }
-    void make()
-    {
-        if (m_kind == QLatin1String("disk full")) {
-            QFile filler(m_home + QStringLiteral("/filler"));
-            QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-            const QByteArray block(4096, 'x');
-            while (filler.write(block) == block.size()) {
-            }
-        } else if (m_kind == QLatin1String("write fails part way")) {
-            rlimit small{};
-            QCOMPARE(getrlimit(RLIMIT_FSIZE, &m_limit), 0);
-            small = m_limit;
-            small.rlim_cur = 65536;
-            QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        } else {
-            QVERIFY(QDir(m_home + QStringLiteral("/rapix")).removeRecursively());
-            testutil::writeFile(m_home + QStringLiteral("/rapix"), "pas un dossier");
-        }
-        m_made = true;
-    }
-    void clear()
-    {
-        if (!m_made)
-            return;
-        m_made = false;
-        if (m_kind == QLatin1String("disk full"))
-            QFile::remove(m_home + QStringLiteral("/filler"));
-        else if (m_kind == QLatin1String("write fails part way"))
-            setrlimit(RLIMIT_FSIZE, &m_limit);
-        else
-            QFile::remove(m_home + QStringLiteral("/rapix"));
-    }
-
-private:
-    QString m_kind, m_home;
-    bool m_mounted = false, m_made = false;
-    rlimit m_limit{};
+struct Unmount {
+    QString path;
+    ~Unmount() { QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), path}); }
 };
 } // namespace
 
 class TestStorage : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { signal(SIGXFSZ, SIG_IGN); } // past the size limit a write fails with EFBIG
+    void initTestCase() { signal(SIGXFSZ, SIG_IGN); }
     void init() { testutil::failOnUnexpectedWarnings(); }
     void faultThenRecovery_data();
     void faultThenRecovery();
-    void largeFileAtStartUp();
 };
 
 void TestStorage::faultThenRecovery_data()
 {
-    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("fault");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("disk full") << "disk full"
-                               << "le disque est plein";
-    QTest::newRow("write fails part way") << "write fails part way"
-                                          << "le fichier dépasse la taille permise";
-    QTest::newRow("folder cannot be made again") << "folder in the way"
-                                                 << "un fichier porte le nom du dossier";
+    QTest::newRow("disk full") << int(DiskFull) << "le disque est plein";
+    QTest::newRow("write fails part way") << int(SizeLimit) << "le fichier dépasse la taille permise";
+    QTest::newRow("folder cannot be made again")
+        << int(FolderInTheWay) << "un fichier porte le nom du dossier";
 }
 
 // While the storage fails, a write leaves the last good file whole and nothing beside it, the
@@ -121,12 +84,17 @@ void TestStorage::faultThenRecovery_data()
 // after the fault clears writes everything, and a new fault is told again.
 void TestStorage::faultThenRecovery()
 {
-    QFETCH(QString, fault);
+    QFETCH(int, fault);
     QFETCH(QString, reason);
     App app({}, MockClock().now(), false);
-    Fault storage(fault, app.home.path());
-    if (!storage.prepare())
-        QSKIP("no tmpfs can be mounted here (that needs root)");
+    std::optional<Unmount> mounted; // a small tmpfs of its own that can really fill up
+    if (fault == DiskFull) {
+        if (QProcess::execute(QStringLiteral("mount"),
+                              {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                               QStringLiteral("size=256k"), QStringLiteral("tmpfs"), app.home.path()}) != 0)
+            QSKIP("no tmpfs can be mounted here (that needs root)");
+        mounted = Unmount{app.home.path()};
+    }
     const QByteArray fiveNotes = testutil::notesFile(5);
     testutil::writeFile(app.home.notesPath(), fiveNotes);
     app.w.Form_Load();
@@ -134,27 +102,23 @@ void TestStorage::faultThenRecovery()
     app.trigger("m_toutafficher");
     App::child<QPlainTextEdit>(app.windowOf(2), "Text2")->setPlainText(QString(100000, u'x'));
 
-    storage.make();
+    setFault(fault, app.home.path(), true);
     app.tick(app.clock.now().addSecs(60));
     QVERIFY(app.w.session().flags.textChanged); // tried again at the next tick
-    const bool folderGone = fault == QLatin1String("folder in the way");
-    QCOMPARE(testutil::readFile(app.home.notesPath()), folderGone ? QByteArray() : fiveNotes);
-    if (!folderGone)
+    QCOMPARE(testutil::readFile(app.home.notesPath()), fault == FolderInTheWay ? QByteArray() : fiveNotes);
+    if (fault != FolderInTheWay)
         QCOMPARE(QDir(app.home.folder()).entryList(QDir::Files | QDir::Hidden), QStringList{"planifs.txt"});
-    const QStringList told = messagesShown();
+    const QStringList told = takeMessages();
     QCOMPARE(told.size(), 1);
     QVERIFY2(told[0].contains(app.home.folder()) && told[0].contains(reason), qPrintable(told[0]));
-    closeMessages();
     app.tick(app.clock.now().addSecs(60));
-    QVERIFY(messagesShown().isEmpty()); // once, not at every tick
-
+    QVERIFY(takeMessages().isEmpty()); // once, not at every tick
     MsgBox::setNextAnswer(QMessageBox::No);
-    app.w.m_quitter_Click();
+    app.trigger("m_quitter");
     QCOMPARE(quit.count(), 0);
     QCOMPARE(app.openSlots().size(), 5);
-    QVERIFY(App::child<QTimer>(&app.w, "Timer1")->isActive());
 
-    storage.clear();
+    setFault(fault, app.home.path(), false);
     QList<QStringList> rows = testutil::rowsOf(app.table());
     for (QStringList &row : rows)
         row[Col::Slot].clear(); // open windows are not stored
@@ -162,37 +126,14 @@ void TestStorage::faultThenRecovery()
     QVERIFY(!app.w.session().flags.textChanged);
     QCOMPARE(testutil::storedRows(app.home.folder()), rows);
 
-    storage.make();
+    setFault(fault, app.home.path(), true);
     App::child<QPlainTextEdit>(app.windowOf(3), "Text2")->setPlainText(QStringLiteral("encore"));
     app.tick(app.clock.now().addSecs(60));
-    QCOMPARE(messagesShown().size(), 1);
-    closeMessages();
-    storage.clear();
-    MsgBox::setNextAnswer(QMessageBox::No); // not asked: the quit's write works
-    app.w.m_quitter_Click();
+    QCOMPARE(takeMessages().size(), 1); // told again, after a write that worked
+    setFault(fault, app.home.path(), false);
+    app.trigger("m_quitter"); // not asked: the quit's write works
     QCOMPARE(quit.count(), 1);
     QCOMPARE(testutil::readFile(app.home.notesPath()).count("encore"), 1);
-}
-
-// A quarter of a million records, a note of a megabyte, a megabyte after an unclosed quote:
-// each loads whole, or as far as it is whole, and the window comes up. (How fast is for
-// bench/ and the fuzzer's timing of 1 MB inputs.)
-void TestStorage::largeFileAtStartUp()
-{
-    const QByteArray note = QByteArray("x~").repeated(350000);
-    const struct {
-        QByteArray bytes;
-        int rows;
-    } files[] = {{QByteArray(",,,\n").repeated(1 << 18), 1 << 18},
-                 {"\"a\",\"" + note + "\",\"\",\"\"\r\n", 1},
-                 {"\"" + QByteArray("x,").repeated(1 << 19), 1}}; // the placeholder row alone
-    for (const auto &file : files) {
-        App app(file.bytes);
-        QCOMPARE(app.table().Rows() - 1, file.rows);
-        QVERIFY(app.w.isVisible());
-    }
-    App app(files[1].bytes);
-    QCOMPARE(app.cell(1, Col::Text).size(), 350000 * 3); // each "~" a CR LF
 }
 
 QTEST_MAIN(TestStorage)

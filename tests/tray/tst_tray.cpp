@@ -1,5 +1,4 @@
-// The application icon's renderings, and one running copy per data folder: a later start asks
-// the running one to come forward and ends; a lock left by a run killed in the middle is taken over.
+// The application icon's renderings, and one running copy per data folder.
 #include "testutil.h"
 #include "tray/appicon.h"
 #include "store/singlecopy.h"
@@ -20,42 +19,28 @@ private slots:
     void liveCopy();
 };
 
-namespace {
-// The largest difference of one channel of one pixel: Qt's conversions to and from premultiplied
-// alpha round differently from one processor to another, by a level or two.
-int worstDifference(const QImage &a, const QImage &b)
-{
-    if (a.size() != b.size())
-        return 255;
-    int worst = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            for (int shift : {0, 8, 16, 24})
-                worst = std::max(
-                    worst, qAbs(int(a.pixel(x, y) >> shift & 0xff) - int(b.pixel(x, y) >> shift & 0xff)));
-    return worst;
-}
-} // namespace
-
-// Each PNG is its SVG source rendered at that size, and the program carries those it names: a
-// drawing changed without new renderings fails here.
+// Each PNG is its SVG source rendered at that size, and the program carries those it names. Qt's
+// conversions to and from premultiplied alpha round differently from one processor to another: a
+// channel of a pixel may differ by two levels from the file, and by eight from the drawing.
 void TestTray::icons()
 {
+    auto worst = [](QImage a, QImage b) {
+        a = a.convertToFormat(QImage::Format_ARGB32), b = b.convertToFormat(QImage::Format_ARGB32);
+        int most = a.size() == b.size() ? 0 : 255;
+        for (qsizetype i = 0; most < 255 && i < a.sizeInBytes(); ++i)
+            most = std::max(most, qAbs(int(a.constBits()[i]) - int(b.constBits()[i])));
+        return most;
+    };
     const QDir dir(QStringLiteral(RAPPELIX_ICON_DIR));
     for (const QString &name : dir.entryList({QStringLiteral("rappelix-*.png")})) {
         const int size = name.section(u'-', 1).section(u'.', 0, 0).toInt();
-        const QImage shipped = QImage(dir.filePath(name)).convertToFormat(QImage::Format_ARGB32);
-        if (applicationIconSizes().contains(size)) {
-            const QImage carried =
-                applicationIcon().pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
-            QVERIFY2(worstDifference(carried, shipped) <= 2, qPrintable(name));
-        }
-        QImageReader reader(dir.filePath(QStringLiteral("rappelix.svg")));
-        reader.setScaledSize(QSize(size, size));
-        const QImage fresh = reader.read().convertToFormat(QImage::Format_ARGB32);
-        QVERIFY2(!fresh.isNull(), qPrintable(reader.errorString()));
-        const int worst = worstDifference(shipped, fresh);
-        QVERIFY2(worst <= 8, qPrintable(name + QStringLiteral(" differs from the SVG by %1").arg(worst)));
+        const QImage shipped(dir.filePath(name));
+        QImageReader svg(dir.filePath(QStringLiteral("rappelix.svg")));
+        svg.setScaledSize(QSize(size, size));
+        QVERIFY2(worst(shipped, svg.read()) <= 8, qPrintable(name));
+        QVERIFY2(!applicationIconSizes().contains(size) ||
+                     worst(applicationIcon().pixmap(size).toImage(), shipped) <= 2,
+                 qPrintable(name));
     }
 }
 
@@ -94,9 +79,6 @@ void TestTray::liveCopy()
     QCOMPARE(first->start(0), SingleCopy::Start::Run);
     QCOMPARE(SingleCopy(home.folder()).start(0), SingleCopy::Start::NoAnswer); // no event loop ran yet
     QTRY_COMPARE(asked.count(), 1);
-    testutil::writeFile(home.notesPath(), ""); // writing the notes asks nothing
-    QTest::qWait(100);
-    QCOMPARE(asked.count(), 1);
 
     QVERIFY(QDir(home.folder()).removeRecursively());
     QTRY_COMPARE(remade.count(), 1);
