@@ -4,6 +4,7 @@
 #include "print/printtext.h"
 #include "testapp.h"
 
+#include <QPrintDialog>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -38,21 +39,33 @@ void TestPrint::printText()
 
 void TestPrint::printCommand_data()
 {
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("accepted") << true;
-    QTest::newRow("cancelled") << false;
+    QTest::addColumn<int>("answer"); // -1: the real dialog, cancelled
+    QTest::newRow("accepted") << int(QDialog::Accepted);
+    QTest::newRow("cancelled") << int(QDialog::Rejected);
+    QTest::newRow("the dialog, cancelled") << -1;
 }
 
 void TestPrint::printCommand()
 {
-    QFETCH(bool, accepted);
+    QFETCH(int, answer);
+    const bool accepted = answer == QDialog::Accepted;
     App app(testutil::records(
         {{"Le 01/12 à 16:26", "Acheter du pain\r\nAppeler le garage", "lundi 08/12 9h30", ""},
          {"Le 02/12 à 09:05", "Rendre les livres", "", ""}}));
     QTemporaryDir out;
     const QString pdf = out.filePath(QStringLiteral("liste.pdf"));
-    Printing::setNextAnswer(accepted ? QDialog::Accepted : QDialog::Rejected, pdf);
+    bool checked = answer >= 0;
+    if (checked) // no selection range, no printing to a file: the whole list, to a printer
+        Printing::setNextAnswer(QDialog::DialogCode(answer), pdf);
+    else
+        QTimer::singleShot(0, [&checked] {
+            auto *dialog = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
+            checked = dialog && !dialog->testOption(QAbstractPrintDialog::PrintToFile) &&
+                      !dialog->testOption(QAbstractPrintDialog::PrintSelection);
+            dialog->reject();
+        });
     app.trigger("m_imprimer");
+    QVERIFY(checked);
     QCOMPARE(QFile::exists(pdf), accepted);
     if (!accepted)
         return;
