@@ -6,6 +6,9 @@
 #include <QDir>
 #include <QtTest>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 using Rows = QList<QStringList>;
 
 class TestMalformed : public QObject {
@@ -14,6 +17,7 @@ private slots:
     void init() { testutil::failOnUnexpectedWarnings(); }
     void corpusFiles_data();
     void corpusFiles();
+    void unreadableFileIsPutAside();
 };
 
 void TestMalformed::corpusFiles_data()
@@ -85,6 +89,33 @@ void TestMalformed::corpusFiles()
     QVERIFY(file.keptCopy().isEmpty() || testutil::readFile(file.keptCopy()) == bytes);
     rows[0][Col::Slot].clear(); // the placeholder row is written as a blank note
     QCOMPARE(testutil::storedRows(home.folder()), rows);
+}
+
+// A notes file that cannot be read is not replaced by an empty table: the first write moves it
+// aside whole. Root reads anything, so as root the program's part runs as "nobody".
+void TestMalformed::unreadableFileIsPutAside()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QStringLiteral("/rapix/"), notes = folder + NotesFile::fileName();
+    testutil::writeFile(notes, "\"a\",\"b\",\"c\",\"d\"\r\n");
+    QVERIFY(QFile::setPermissions(notes, {}));
+    for (const QString &path : {dir.path(), folder, notes})
+        QVERIFY(chown(QFile::encodeName(path).constData(), 65534, 65534) == 0 || geteuid() != 0);
+    if (const pid_t pid = fork(); pid == 0) {
+        NotesFile file(folder);
+        NoteTable t;
+        t.setUp();
+        _exit((geteuid() != 0 || setuid(65534) == 0) && file.charger_notes(t) == 0 && file.ecrire_notes(t)
+                  ? 0
+                  : 1);
+    } else {
+        int status = 0;
+        QVERIFY(waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const QString aside = folder + QDir(folder).entryList({QStringLiteral("planifs-endommage-*")}).value(0);
+    QVERIFY(QFile::setPermissions(aside, QFileDevice::ReadOwner));
+    QCOMPARE(testutil::readFile(aside), QByteArray("\"a\",\"b\",\"c\",\"d\"\r\n"));
+    QCOMPARE(testutil::readFile(notes), QByteArray("\"\",\"\",\"\",\"\"\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestMalformed)
