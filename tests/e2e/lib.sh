@@ -24,9 +24,9 @@ E2E_DATA="$XDG_DATA_HOME/rapix"
 E2E_PIDS=()
 
 e2e_cleanup() {
-  for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+  kill "${E2E_PIDS[@]}" 2>/dev/null || true
   sleep 0.2
-  for pid in "${E2E_PIDS[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
+  kill -9 "${E2E_PIDS[@]}" 2>/dev/null || true
   rm -rf "$E2E_TMP"
 }
 trap e2e_cleanup EXIT
@@ -76,12 +76,9 @@ e2e_start_app() {
 
 # Prints the first visible window whose title matches $1, waiting up to $2 seconds (default 20).
 e2e_wait_window() {
-  local id end=$((SECONDS + ${2:-20}))
-  until id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1) && [ -n "$id" ]; do
-    [ $SECONDS -le $end ] || return 1
-    sleep 0.1
-  done
-  echo "$id"
+  local title=$1
+  e2e_until "${2:-20}" eval 'xdotool search --onlyvisible --name "$title" 2>/dev/null | grep -q .' || return 1
+  xdotool search --onlyvisible --name "$title" | head -n1
 }
 
 # Waits up to $1 seconds (default 10) for the program to end.

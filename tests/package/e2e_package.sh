@@ -11,12 +11,10 @@ skip() { echo "SKIP: $*"; exit 77; }
 [ "$(id -u)" -eq 0 ] || skip "installing a package needs root; run the tests as root to include it"
 command -v apt-get >/dev/null || skip "no apt-get on this machine"
 command -v dpkg-shlibdeps >/dev/null || skip "no dpkg-shlibdeps (dpkg-dev) to compute the dependencies"
-# A Rappelix already installed here stays as it is.
-# A package removed but not purged is "deinstall ok config-files": only "ok installed" counts.
+# A Rappelix already installed here stays as it is. A package removed but not purged is
+# "deinstall ok config-files": only "ok installed" counts.
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
-if installed rappelix; then
-  skip "a rappelix package is already installed; remove it to run this test"
-fi
+! installed rappelix || skip "a rappelix package is already installed; remove it to run this test"
 [ ! -e /usr/bin/rappelix ] || skip "/usr/bin/rappelix exists outside any package"
 
 . "$(dirname "$0")/../e2e/lib.sh"
@@ -62,19 +60,11 @@ for f in /usr/bin/rappelix /usr/lib/rappelix/rappelix_print.so /usr/share/applic
   [ -e "$f" ] || e2e_fail "$f is not installed"
 done
 
-e2e_log "the installed program shows its main window"
+e2e_log "the installed program shows its main window, and \"Quitter\" ends it"
 e2e_start_display
 e2e_start_app /usr/bin/rappelix
-win=$(e2e_wait_window '^Rappelix$') || { cat "$E2E_TMP/app.log" >&2; e2e_fail "no main window"; }
-sleep 0.5
-e2e_screenshot package-main
-
-e2e_log "\"Quitter\" ends it"
-xdotool windowfocus --sync "$win"
-xdotool key --clearmodifiers alt+f
-sleep 0.3
-xdotool key Up Return
-e2e_wait_exit 10
+win=$(e2e_wait_window '^Rappelix$') || e2e_fail "no main window"
+e2e_quit "$win"
 
 e2e_log "apt-get purge ${PKG_INSTALLED[*]}"
 apt_get purge "${PKG_INSTALLED[@]}" >"$PKG_DIR/remove.log" 2>&1 || { cat "$PKG_DIR/remove.log" >&2; e2e_fail "apt-get purge failed"; }
