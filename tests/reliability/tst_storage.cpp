@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QStorageInfo>
 #include <QTimer>
 
 #include <csignal>
@@ -22,9 +23,12 @@ void setFault(int fault, const QString &home, bool on)
 {
     static rlimit saved;
     if (fault == DiskFull && on) {
+        // Only ever on the small file system of the test's own: never fill a real disk.
+        QVERIFY2(QStorageInfo(home).rootPath() == home && QStorageInfo(home).bytesTotal() < (1 << 20),
+                 "no tmpfs");
         QFile filler(home + QStringLiteral("/filler"));
         QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-        while (filler.write(QByteArray(4096, 'x')) == 4096) {
+        for (int i = 0; i < 256 && filler.write(QByteArray(4096, 'x')) == 4096; ++i) {
         }
     } else if (fault == DiskFull) {
         QFile::remove(home + QStringLiteral("/filler"));
@@ -54,9 +58,22 @@ QStringList takeMessages()
     return texts;
 }
 
-struct Unmount {
+// Mounts a tmpfs of 256 KiB on a folder for its life.
+struct SmallDisk {
+    explicit SmallDisk(const QString &at) : path(at)
+    {
+        mounted = QProcess::execute(QStringLiteral("mount"),
+                                    {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                                     QStringLiteral("size=256k"), QStringLiteral("tmpfs"), at}) == 0;
+    }
+    SmallDisk(const SmallDisk &) = delete;
+    ~SmallDisk()
+    {
+        if (mounted)
+            QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), path});
+    }
     QString path;
-    ~Unmount() { QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), path}); }
+    bool mounted = false;
 };
 } // namespace
 
@@ -87,14 +104,9 @@ void TestStorage::faultThenRecovery()
     QFETCH(int, fault);
     QFETCH(QString, reason);
     App app({}, MockClock().now(), false);
-    std::optional<Unmount> mounted; // a small tmpfs of its own that can really fill up
-    if (fault == DiskFull) {
-        if (QProcess::execute(QStringLiteral("mount"),
-                              {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                               QStringLiteral("size=256k"), QStringLiteral("tmpfs"), app.home.path()}) != 0)
-            QSKIP("no tmpfs can be mounted here (that needs root)");
-        mounted = Unmount{app.home.path()};
-    }
+    std::optional<SmallDisk> disk; // a file system of its own that can really fill up
+    if (fault == DiskFull && !disk.emplace(app.home.path()).mounted)
+        QSKIP("no tmpfs can be mounted here (that needs root)");
     const QByteArray fiveNotes = testutil::notesFile(5);
     testutil::writeFile(app.home.notesPath(), fiveNotes);
     app.w.Form_Load();
