@@ -136,7 +136,7 @@ void BM_OpenLongNote(benchmark::State &state)
     QDir(dir.path()).mkpath(QStringLiteral("rapix"));
     QFile file(dir.path() + QStringLiteral("/rapix/planifs.txt"));
     const QByteArray text =
-        state.range(0) ? QByteArray("mots, ").repeated(1 << 20 / 6) : QByteArray(1 << 20, 'x');
+        state.range(0) ? QByteArray("mots, ").repeated((1 << 20) / 6) : QByteArray(1 << 20, 'x');
     if (file.open(QIODevice::WriteOnly))
         file.write("\"Le 01/12 \xe0 10:00\",\"" + text + "\",\"\",\"\"\r\n");
     file.close();

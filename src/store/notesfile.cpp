@@ -21,7 +21,8 @@ void NotesFile::removeStaleTemporaries()
     if (m_folder.isEmpty())
         return;
     const QDateTime before = m_clock.now().toUTC().addSecs(-600);
-    const QFileInfoList found = QDir(m_folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
+    const QFileInfoList found =
+        QDir(m_folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
     for (const QFileInfo &info : found)
         if (isSaveTemporary(info.fileName(), fileName()) && info.lastModified().toUTC() < before)
             QFile::remove(info.filePath());

@@ -39,10 +39,11 @@ void Notifier::notify(const QString &summary, const QStringList &lines, std::fun
     }
     // First the service's capabilities: whether it is there, and whether it reads markup. Never
     // a blocking call: the alerts go on while it answers, or not.
-    bus.connect(kService, kPath, kService, QStringLiteral("ActionInvoked"), this,
-                SLOT(actionInvoked(uint, QString)));
-    bus.connect(kService, kPath, kService, QStringLiteral("NotificationClosed"), this,
-                SLOT(closed(uint, uint)));
+    if (!m_subscribed)
+        m_subscribed = bus.connect(kService, kPath, kService, QStringLiteral("ActionInvoked"), this,
+                                   SLOT(actionInvoked(uint, QString))) &&
+                       bus.connect(kService, kPath, kService, QStringLiteral("NotificationClosed"), this,
+                                   SLOT(closed(uint, uint)));
     auto *watcher =
         new QDBusPendingCallWatcher(bus.asyncCall(call(QStringLiteral("GetCapabilities")), kTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
@@ -68,7 +69,7 @@ void Notifier::send(const QString &summary, const QStringList &lines, std::funct
     message << QStringLiteral("Rappelix") << uint(0) << QStringLiteral("rappelix") << summary << body
             << QStringList{QStringLiteral("default"), QStringLiteral("Afficher")}
             << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("rappelix")},
-                           {QStringLiteral("urgency"), QVariant::fromValue(uchar(2))}}
+                           {QStringLiteral("urgency"), QVariant::fromValue(uchar(1))}}
             << int(-1);
     auto *watcher =
         new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(message, kTimeoutMs), this);

@@ -27,8 +27,9 @@ private:
     void fallBack(const QString &summary, const QStringList &lines, std::function<void()> onActivated);
 
     TrayIcon *m_tray;
-    bool m_connected = false;
-    bool m_markup = false; // the service reads the body as markup
+    bool m_connected = false;  // the service answered
+    bool m_subscribed = false; // to its signals
+    bool m_markup = false;     // the service reads the body as markup
     QHash<uint, std::function<void()>> m_shown;
     std::function<void()> m_trayMessage;
 };
