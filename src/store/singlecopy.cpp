@@ -61,8 +61,12 @@ SaveResult SingleCopy::ensureHeld()
 {
     if (m_lock && QFileInfo::exists(lockPath()))
         return {};
-    const SaveResult made = makeFolder(m_folder);
-    return made ? lock() : made;
+    SaveResult result = makeFolder(m_folder);
+    if (result)
+        result = lock();
+    if (result)
+        watch();
+    return result;
 }
 
 #else

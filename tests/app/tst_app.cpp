@@ -1,18 +1,22 @@
 // The main window through its own controls: how it starts and ends, what is highlighted after a
 // removal, its message boxes, note windows in their cells, the keyboard, missed alerts.
+#include "app/appstyle.h"
 #include "help/msgbox.h"
 #include "testapp.h"
+#include "tray/appicon.h"
 
 #include <QAccessible>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
+#include <QStyle>
 
 class TestApp : public QObject {
     Q_OBJECT
 private slots:
     void init() { testutil::failOnUnexpectedWarnings(); }
+    void startsLight();
     void startInTray_data();
     void startInTray();
     void quit_data();
@@ -24,6 +28,23 @@ private slots:
     void keyboardAndAccessibility();
     void missedAlertsInGrey();
 };
+
+// Start-up loads no image plugin, and no printing or networking library: the memory margin is
+// small. The menu bar's overflow icon still comes when asked for.
+void TestApp::startsLight()
+{
+    installApplicationStyle();
+    QApplication::setWindowIcon(applicationIcon());
+    App app(testutil::notesFile(3));
+    QVERIFY(QTest::qWaitForWindowExposed(&app.w));
+    const QByteArray mapped = testutil::readFile(QStringLiteral("/proc/self/maps"));
+    for (const char *library : {"/imageformats/", "libQt6PrintSupport", "libQt6Network"})
+        QVERIFY2(!mapped.contains(library), library);
+    QVERIFY(!QApplication::style()
+                 ->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton)
+                 .pixmap(16)
+                 .isNull());
+}
 
 void TestApp::startInTray_data()
 {
