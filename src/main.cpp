@@ -7,6 +7,8 @@
 #include "store/singlecopy.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QMessageBox>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -50,9 +52,16 @@ int main(int argc, char *argv[])
         break;
     case SingleCopy::Start::Forwarded:
         return 0;
-    case SingleCopy::Start::NoAnswer:
-        qWarning("Rappelix tourne déjà sur ce dossier (%s) mais ne répond pas.", qPrintable(dataFolder));
+    case SingleCopy::Start::NoAnswer: {
+        // Started from a menu, there is no terminal to read: the user is told on screen.
+        const QString text =
+            QStringLiteral("Rappelix tourne déjà sur ce dossier (« %1 ») mais ne répond pas. "
+                           "Réessayez dans un instant.")
+                .arg(QDir::toNativeSeparators(dataFolder));
+        qWarning("%s", qPrintable(text));
+        QMessageBox::warning(nullptr, QStringLiteral("Rappelix"), text);
         return 1;
+    }
     }
 
     const Clock &clock = SystemClock::instance();
