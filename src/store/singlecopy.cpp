@@ -57,16 +57,9 @@ SaveResult SingleCopy::lock()
                                              : QStringLiteral("le verrou ne peut pas être posé"));
 }
 
-SaveResult SingleCopy::ensureHeld()
+bool SingleCopy::stillHeld()
 {
-    if (m_lock && QFileInfo::exists(lockPath()))
-        return {};
-    SaveResult result = makeFolder(m_folder);
-    if (result)
-        result = lock();
-    if (result)
-        watch();
-    return result;
+    return m_lock && QFileInfo::exists(lockPath());
 }
 
 #else
@@ -106,15 +99,24 @@ SaveResult SingleCopy::lock()
     return SaveResult::failure(otherCopy());
 }
 
+bool SingleCopy::stillHeld()
+{
+    if (m_fd < 0)
+        return false;
+    if (sameFile(m_fd, QFile::encodeName(lockPath())))
+        return true;
+    // The file or the folder went: this lock guards nothing any more.
+    ::close(m_fd);
+    m_fd = -1;
+    return false;
+}
+
+#endif
+
 SaveResult SingleCopy::ensureHeld()
 {
-    if (m_fd >= 0) {
-        if (sameFile(m_fd, QFile::encodeName(lockPath())))
-            return {};
-        // The file or the folder went: this lock guards nothing any more.
-        ::close(m_fd);
-        m_fd = -1;
-    }
+    if (stillHeld())
+        return {};
     SaveResult result = makeFolder(m_folder);
     if (result)
         result = lock();
@@ -122,8 +124,6 @@ SaveResult SingleCopy::ensureHeld()
         watch();
     return result;
 }
-
-#endif
 
 SingleCopy::Start SingleCopy::start(int waitMs)
 {

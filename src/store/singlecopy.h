@@ -42,6 +42,7 @@ signals:
 
 private:
     SaveResult lock();
+    bool stillHeld(); // lets go of a lock whose file or folder went
     bool heldByOther() const { return m_heldByOther; }
     void folderChanged();
     void takeRequest();

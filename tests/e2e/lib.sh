@@ -3,9 +3,13 @@
 # Variables: E2E_DISPLAY_SIZE (default 1280x1024x24), E2E_OUT (folder for screenshots, default
 # the current folder), E2E_TRAY=1 to start trayer as the notification area, E2E_WM=1 to start
 # a window manager (openbox), so that windows get title bars and Alt+F4 closes.
-set -euo pipefail
+set -Eeuo pipefail
+# A script that a failing command ends, where no check was made, says which one on its way out.
+E2E_ERR="" E2E_FAILED=0
+trap 'E2E_ERR="${BASH_SOURCE[0]}:$LINENO: $BASH_COMMAND"' ERR
 
 e2e_fail() {
+  E2E_FAILED=1
   echo "FAIL: $*" >&2
   [ -s "${E2E_TMP:-}/app.log" ] && { echo "-- program output:" >&2; tail -n 20 "$E2E_TMP/app.log" >&2; }
   exit 1
@@ -24,6 +28,8 @@ E2E_DATA="$XDG_DATA_HOME/rapix"
 E2E_PIDS=()
 
 e2e_cleanup() {
+  local status=$?
+  [ $status -eq 0 ] || [ $E2E_FAILED -eq 1 ] || echo "FAIL: ended ($status) at $E2E_ERR" >&2
   kill "${E2E_PIDS[@]}" 2>/dev/null || true
   sleep 0.2
   kill -9 "${E2E_PIDS[@]}" 2>/dev/null || true
