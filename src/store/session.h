@@ -51,7 +51,6 @@ public:
     // Writes the whole table. The text-changed flag is cleared, and set again when the write
     // fails, so that the next tick tries again; the file is only written under the guard.
     SaveResult ecrire_notes();
-    bool lastWriteFailed() const { return m_lastWriteFailed; }
 
 private:
     NoteWindowMaker *m_maker = nullptr;

@@ -3,7 +3,6 @@
 void SlotTable::clear()
 {
     m_inUse.fill(0);
-    m_last = 0;
 }
 
 int SlotTable::lowestFree() const
@@ -16,7 +15,6 @@ int SlotTable::lowestFree() const
 
 void SlotTable::take(int slot)
 {
-    m_last = qint16(slot);
     m_inUse[slot] = qint16(slot);
 }
 

@@ -4,7 +4,7 @@
 #include <QtGlobal>
 #include <array>
 
-// Window slots 1..100 of the open note windows: which are in use, and the last one given out.
+// Window slots 1..100 of the open note windows: which are in use.
 class SlotTable {
 public:
     static constexpr int kMax = 100;
@@ -14,12 +14,10 @@ public:
     void take(int slot);
     void release(int slot);
     bool inUse(int slot) const { return slot >= 1 && slot <= kMax && m_inUse[slot] != 0; }
-    int lastOpened() const { return m_last; }
 
     // The slot named by a column-3 text: "1" .. "100" as ouvrir_fenetre writes it, else 0.
     static int fromCell(const QString &cell);
 
 private:
     std::array<qint16, kMax + 1> m_inUse{};
-    qint16 m_last = 0;
 };
