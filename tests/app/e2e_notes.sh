@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# A person's round: "Nouvelle", type, close the note window, more notes stacked at the bottom
-# right, quit, start again: the notes are still there.
+# A person's round under openbox: "Nouvelle", type, close the note window; more notes, their frames
+# stacked in their cells at the bottom right; quit, start again: the notes are still there, and
+# after "Tout afficher" the main window keeps the focus.
 E2E_WM=1
 . "$(dirname "$0")/../e2e/lib.sh"
 bin=$1
@@ -14,9 +15,7 @@ e2e_until 5 centred || e2e_fail "the main window's frame is not centred: $(e2e_f
 # Clicks "Nouvelle", 92 px right and 196 px down from the corner of the window's client area.
 new_note() {
   xdotool windowactivate --sync "$main"
-  local at
-  at=$(xwininfo -id "$main" | awk '/Absolute upper-left [XY]/ {printf "%d ", $4}')
-  set -- $at
+  set -- $(xwininfo -id "$main" | awk '/Absolute upper-left [XY]/ {printf "%d ", $4}')
   xdotool mousemove $(($1 + 92)) $(($2 + 196)) sleep 0.1 click 1
 }
 note_windows() { xdotool search --onlyvisible --name '^Le [0-9][0-9]/[0-9][0-9] ' 2>/dev/null || true; }
@@ -34,7 +33,6 @@ e2e_until 5 count_notes 0 || e2e_fail "the note window did not close"
 LC_ALL=C grep -q 'Acheter du pain~Appeler le .garage., vite' "$E2E_DATA/planifs.txt" ||
   e2e_fail "the note is not in the file: $(cat -v "$E2E_DATA/planifs.txt")"
 
-# Three more notes: their windows climb the right edge from the bottom-right corner.
 for text in 'Rendre les livres' 'Payer le loyer' 'Arroser les plantes'; do
   new_note
   sleep 0.4
@@ -43,28 +41,25 @@ done
 e2e_until 5 count_notes 3 || e2e_fail "expected three note windows"
 sleep 0.5
 e2e_screenshot notes-stacked
-# Slots 1 to 3 of a 1280 x 1024 work area, 4965 x 1680 twips a cell, 15 twips a pixel: each
-# frame's top-left corner 4965 twips left of the right edge, 1680, 3360, 5040 above the bottom.
-cells() { for w in $(note_windows); do e2e_frame "$w" | cut -d' ' -f1,2; done | sort; }
-e2e_until 5 eval '[ "$(cells | tr "\n" " ")" = "949 688 949 800 949 912 " ]' || e2e_fail "note frames off their cells: $(cells)"
+# Slots 1 to 3 of a 1280 x 1024 work area, cells of 4965 x 1680 twips, 15 twips a pixel: each
+# frame's corner 4965 twips left of the right edge, and 1680, 3360, 5040 above the bottom.
+cells() { for w in $(note_windows); do e2e_frame "$w" | cut -d' ' -f1,2; done | sort | tr "\n" " "; }
+e2e_until 5 eval '[ "$(cells)" = "949 688 949 800 949 912 " ]' || e2e_fail "note frames off their cells: $(cells)"
 
 e2e_quit "$main"
 for text in 'Acheter du pain' 'Rendre les livres' 'Payer le loyer' 'Arroser les plantes'; do
   grep -q "$text" "$E2E_DATA/planifs.txt" || e2e_fail "'$text' was not saved"
 done
 [ "$(grep -c '' "$E2E_DATA/planifs.txt")" -eq 4 ] || e2e_fail "expected four records"
-# Started again, "Tout afficher" opens the four notes; none opened by itself.
 e2e_start_app "$bin"
 main=$(e2e_wait_window '^Rappelix$') || e2e_fail "no main window after the restart"
 sleep 0.3
 count_notes 0 || e2e_fail "a note window opened at start-up"
-xdotool windowactivate --sync "$main"
-xdotool key --clearmodifiers alt+l Return
+e2e_menu "$main" l Return # "Tout afficher"
 e2e_until 5 count_notes 4 || e2e_fail "Tout afficher did not show the four notes"
-# Again, with the four windows open: each comes forward, then the focus ends on "Nouvelle": the
-# main window is the active one, and stays so.
-xdotool windowactivate --sync "$main"
-xdotool key --clearmodifiers alt+l Return
+# Again, with the four windows open: each comes forward, then the main window is the active one,
+# and stays so.
+e2e_menu "$main" l Return
 active_main() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$main" ]; }
 e2e_until 5 active_main || e2e_fail "the main window is not active after Tout afficher"
 sleep 1

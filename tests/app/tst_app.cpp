@@ -1,5 +1,5 @@
 // The main window through its own controls: how it starts and ends, what is highlighted after a
-// removal, its message boxes, note windows in their cells, the keyboard, missed alerts.
+// removal, its message boxes, the keyboard, missed alerts.
 #include "app/appstyle.h"
 #include "help/msgbox.h"
 #include "testapp.h"
@@ -9,221 +9,174 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QSignalSpy>
 #include <QStyle>
 
 class TestApp : public QObject {
     Q_OBJECT
 private slots:
     void init() { testutil::failOnUnexpectedWarnings(); }
-    void startsLight();
-    void startInTray_data();
-    void startInTray();
-    void quit_data();
-    void quit();
-    void newNoteInItsCell();
-    void removalKeepsHighlight_data();
-    void removalKeepsHighlight();
-    void messagesShowWholeText();
-    void keyboardAndAccessibility();
-    void missedAlertsInGrey();
-};
 
-// Start-up loads no image plugin, and no printing or networking library: the memory margin is
-// small. The menu bar's overflow icon still comes when asked for.
-void TestApp::startsLight()
-{
-    installApplicationStyle();
-    QApplication::setWindowIcon(applicationIcon());
-    App app(testutil::notesFile(3));
-    QVERIFY(QTest::qWaitForWindowExposed(&app.w));
-    const QByteArray mapped = testutil::readFile(QStringLiteral("/proc/self/maps"));
-    for (const char *library : {"/imageformats/", "libQt6PrintSupport", "libQt6Network"})
-        QVERIFY2(!mapped.contains(library), library);
-    QVERIFY(!QApplication::style()
-                 ->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton)
-                 .pixmap(16)
-                 .isNull());
-}
+    // Start-up loads no image plugin, and no printing or networking library: the memory margin
+    // is small. The menu bar's overflow icon still comes when asked for.
+    void startsLight()
+    {
+        installApplicationStyle();
+        QApplication::setWindowIcon(applicationIcon());
+        App app(testutil::notesFile(3));
+        QVERIFY(QTest::qWaitForWindowExposed(&app.w));
+        const QByteArray mapped = testutil::readFile(QStringLiteral("/proc/self/maps"));
+        for (const char *library : {"/imageformats/", "libQt6PrintSupport", "libQt6Network"})
+            QVERIFY2(!mapped.contains(library), library);
+        QVERIFY(!QApplication::style()
+                     ->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton)
+                     .pixmap(16)
+                     .isNull());
+    }
 
-void TestApp::startInTray_data()
-{
-    QTest::addColumn<QByteArray>("pref"); // pref1.txt, or none
-    QTest::addColumn<bool>("trayThere");
-    QTest::newRow("no preference") << QByteArray() << true;
-    QTest::newRow("an empty pref1.txt") << QByteArray("") << true;
-    QTest::newRow("preference, no notification area") << QByteArray("\"1\"\r\n") << false;
-}
-
-// With the preference the program starts with no window but its notes loaded; with no notification
-// area to come back from, minimised.
-void TestApp::startInTray()
-{
-    QFETCH(QByteArray, pref);
-    QFETCH(bool, trayThere);
-    App app(testutil::notesFile(2), MockClock().now(), false);
-    if (!pref.isNull())
-        testutil::writeFile(app.home.folder() + QStringLiteral("pref1.txt"), pref);
-    app.w.setTrayAvailable(trayThere);
-    app.w.Form_Load();
-    QCOMPARE((QList<bool>{app.w.isVisible(), app.w.isMinimized(),
-                          App::child<QAction>(&app.w, "m_tb")->isChecked()}),
-             (QList<bool>{pref.isNull() || !trayThere, !trayThere, !pref.isNull()}));
-    QCOMPARE(app.table().Rows(), 3);
-}
-
-void TestApp::quit_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<int>("writes");
-    QTest::newRow("Quitter") << "m_quitter" << 1; // the note windows close without writing
-    QTest::newRow("tray menu's Quitter") << "mPopExit" << 2;
-    QTest::newRow("close box") << "" << 0; // to the tray: the program goes on
-}
-
-void TestApp::quit()
-{
-    QFETCH(QString, how);
-    QFETCH(int, writes);
-    App app(testutil::notesFile(3));
-    QSignalSpy quit(&app.w, &f_iir::quitRequested);
-    app.trigger("m_toutafficher");
-    App::child<QPlainTextEdit>(app.windowOf(2), "Text2")->setPlainText(QStringLiteral("dernier mot"));
-    how.isEmpty() ? void(app.w.close()) : app.trigger(qPrintable(how));
-    QCOMPARE(quit.count(), how.isEmpty() ? 0 : 1);
-    QCOMPARE(app.w.session().file.writeCount(), writes);
-    QCOMPARE(app.openSlots().size(), how.isEmpty() ? 3 : 0);
-    QCOMPARE(testutil::readFile(app.home.notesPath()).contains("dernier mot"), !how.isEmpty());
-    QVERIFY(App::child<QTimer>(&app.w, "Timer1")->isActive());
-}
-
-// On the 800 x 800 offscreen screen, slot 1's cell is 4965 twips left of the right edge and 1680
-// above the bottom (469, 688 pixels), slot 2's 3360 above; the window is stamped with the time.
-void TestApp::newNoteInItsCell()
-{
-    App app;
-    app.click("Command1");
-    app.click("Command1");
-    QCOMPARE(app.windowOf(1)->frameGeometry().topLeft(), QPoint(469, 688));
-    QCOMPARE(app.windowOf(2)->frameGeometry().topLeft(), QPoint(469, 576));
-    QCOMPARE(app.windowOf(1)->windowTitle(), QStringLiteral("Le 07/12 à 10:20"));
-    QCOMPARE(app.cell(1, Col::Stamp), QStringLiteral("Le 07/12 à 10:20"));
-}
-
-void TestApp::removalKeepsHighlight_data()
-{
-    QTest::addColumn<int>("clicked");
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<int>("highlighted"); // the row keeps its index, clamped to the last
-    QTest::addColumn<QString>("shown");   // what "Voir" then opens; none on the placeholder
-    QTest::newRow("Supprimer on row 1") << 1 << "Command3" << 1 << "deux";
-    QTest::newRow("Supprimer on the last row") << 3 << "Command3" << 2 << "deux";
-    QTest::newRow("Tout supprimer") << 2 << "m_reinit" << 1 << "";
-}
-
-// After a removal the highlighted row and the current row are one, through the list's selection.
-void TestApp::removalKeepsHighlight()
-{
-    QFETCH(int, clicked);
-    QFETCH(QString, command);
-    QFETCH(int, highlighted);
-    QFETCH(QString, shown);
-    App app(testutil::records({{"", "un", "", ""}, {"", "deux", "", ""}, {"", "trois", "", ""}}));
-    app.select(clicked);
-    MsgBox::setNextAnswer(QMessageBox::Yes);
-    command.startsWith(u'C') ? app.click(qPrintable(command)) : app.trigger(qPrintable(command));
-    const QModelIndexList selected = app.gri->selectionModel()->selectedRows();
-    QCOMPARE(selected.size(), 1);
-    QCOMPARE((QList<int>{selected[0].row() + 1, app.gri->currentIndex().row() + 1}),
-             (QList<int>{highlighted, highlighted}));
-    app.click("Command2");
-    f_test *w = app.windowOf(highlighted);
-    QCOMPARE(w ? App::child<QPlainTextEdit>(w, "Text2")->toPlainText() : QString(), shown);
-}
-
-// The question of "Tout supprimer" and the about box lay their text out whole, in any font.
-void TestApp::messagesShowWholeText()
-{
-    const QFont desktop = QApplication::font();
-    QStringList seen, cut;
-    for (const QFont &font :
-         {desktop, QFont(QStringLiteral("DejaVu Sans"), 7), QFont(QStringLiteral("DejaVu Serif"), 16)}) {
-        QApplication::setFont(font);
-        App app;
-        for (const char *command : {"m_reinit", "m_apropos"}) {
-            QTimer::singleShot(0, [&] {
-                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-                const auto *label = App::child<QLabel>(box, "qt_msgbox_label");
-                const QRect room = label->contentsRect();
-                seen << label->text();
-                if (!room.contains(label->fontMetrics().boundingRect(
-                        room, int(label->alignment()) | Qt::TextWordWrap, label->text())))
-                    cut << label->text();
-                box->reject();
-            });
-            app.trigger(command);
+    // With pref1.txt, even empty, the program starts with no window but its notes loaded; with
+    // no notification area to come back from, minimised.
+    void startInTray()
+    {
+        for (auto [pref, trayThere] :
+             QList<std::pair<QByteArray, bool>>{{QByteArray(), true}, {"", true}, {"\"1\"\r\n", false}}) {
+            App app(testutil::notesFile(2), MockClock().now(), false);
+            if (!pref.isNull())
+                testutil::writeFile(app.home.folder() + QStringLiteral("pref1.txt"), pref);
+            app.w.setTrayAvailable(trayThere);
+            app.w.Form_Load();
+            QCOMPARE((QList<bool>{app.w.isVisible(), app.w.isMinimized(),
+                                  App::child<QAction>(&app.w, "m_tb")->isChecked()}),
+                     (QList<bool>{pref.isNull() || !trayThere, !trayThere, !pref.isNull()}));
+            QCOMPARE(app.table().Rows(), 3);
         }
     }
-    QApplication::setFont(desktop);
-    QCOMPARE(seen.mid(0, 2),
-             (QStringList{"Confirmez vous la suppression de toutes les lignes", "Rappelix v1.2"}));
-    QCOMPARE(cut, QStringList());
-}
 
-// Entrée on the list, Ctrl+N, Suppr, F1, Ctrl+Q; two columns and names for assistive technologies;
-// Tab leaves a note's text.
-void TestApp::keyboardAndAccessibility()
-{
-    App app(testutil::notesFile(2));
-    QSignalSpy quit(&app.w, &f_iir::quitRequested);
-    auto active = [](QWidget *w) {
-        w->activateWindow();
-        return QTest::qWaitForWindowActive(w);
-    };
-    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(app.gri);
-    QCOMPARE(list->text(QAccessible::Name), QStringLiteral("Liste des notes"));
-    QCOMPARE(list->tableInterface()->columnCount(), 2);
-    QVERIFY(active(&app.w));
-    QTest::keyClick(app.gri, Qt::Key_Return);
-    f_test *w = app.windowOf(1);
-    auto *text = App::child<QPlainTextEdit>(w, "Text2");
-    QCOMPARE(QAccessible::queryAccessibleInterface(text)->text(QAccessible::Name),
-             QStringLiteral("Texte de la note"));
-    const auto label =
-        QAccessible::queryAccessibleInterface(App::child(w, "Combo2"))->relations(QAccessible::Label);
-    QCOMPARE(label.value(0).first->text(QAccessible::Name), QStringLiteral("à"));
-    QVERIFY(active(w));
-    QTest::keyClick(text, Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), App::child(w, "Command1"));
-    QCOMPARE(app.cell(1, Col::Text), QStringLiteral("note 1"));
-    QVERIFY(active(&app.w));
-    QTest::keySequence(&app.w, QKeySequence(QStringLiteral("Ctrl+N")));
-    app.select(2);
-    QTest::keyClick(app.gri, Qt::Key_Delete);
-    QCOMPARE(testutil::rowsOf(app.table())[1][Col::Stamp], QStringLiteral("Le 07/12 à 10:20"));
-    QTest::keyClick(app.gri, Qt::Key_F1);
-    QTRY_COMPARE(QApplication::activeWindow()->windowTitle(), QStringLiteral("Aide"));
-    QVERIFY(active(&app.w));
-    QTest::keySequence(&app.w, QKeySequence(QStringLiteral("Ctrl+Q")));
-    QCOMPARE(quit.count(), 1);
-}
+    // "Quitter" writes once (the note windows close without writing), the tray menu's too after
+    // its own write; the close box only hides: the program and its timer go on.
+    void quit()
+    {
+        for (auto [how, writes] :
+             QList<std::pair<QString, int>>{{"m_quitter", 1}, {"mPopExit", 2}, {"", 0}}) {
+            App app(testutil::notesFile(3));
+            QSignalSpy quit(&app.w, &f_iir::quitRequested);
+            app.trigger("m_toutafficher");
+            App::child<QPlainTextEdit>(app.windowOf(2), "Text2")->setPlainText(QStringLiteral("dernier mot"));
+            how.isEmpty() ? void(app.w.close()) : app.trigger(qPrintable(how));
+            QCOMPARE(quit.count(), how.isEmpty() ? 0 : 1);
+            QCOMPARE(app.w.session().file.writeCount(), writes);
+            QCOMPARE(app.openSlots().size(), how.isEmpty() ? 3 : 0);
+            QCOMPARE(testutil::readFile(app.home.notesPath()).contains("dernier mot"), !how.isEmpty());
+            QVERIFY(App::child<QTimer>(&app.w, "Timer1")->isActive());
+        }
+    }
 
-// On Monday 7 December, an alert of the fifteen days before that never fell due is grey; the file
-// is not touched.
-void TestApp::missedAlertsInGrey()
-{
-    const QByteArray notes = testutil::records({{"", "hier", "dimanche 06/12 9h30", ""},
-                                                {"", "hier, échue", "dimanche 06/12 9h30", "1"},
-                                                {"", "quinze jours", "dimanche 22/11 7h00", ""},
-                                                {"", "seize jours", "samedi 21/11 7h00", ""},
-                                                {"", "aujourd'hui", "lundi 07/12 9h00", ""}});
-    App app(notes);
-    QList<bool> grey;
-    for (int r = 0; r < 5; ++r)
-        grey << (app.gri->model()->index(r, 1).data(Qt::ForegroundRole).value<QColor>() == QColor(Qt::gray));
-    QCOMPARE(grey, (QList<bool>{true, false, true, false, false}));
-    QCOMPARE(testutil::readFile(app.home.notesPath()), notes);
-}
+    // After a removal the highlighted row and the current row are one, through the list's
+    // selection: the row keeps its index, clamped to the last; "Voir" then opens that note.
+    void removalKeepsHighlight()
+    {
+        for (auto [clicked, command, highlighted, shown] : QList<std::tuple<int, const char *, int, QString>>{
+                 {1, "Command3", 1, "deux"}, {3, "Command3", 2, "deux"}, {2, "m_reinit", 1, ""}}) {
+            App app(testutil::records({{"", "un", "", ""}, {"", "deux", "", ""}, {"", "trois", "", ""}}));
+            app.select(clicked);
+            MsgBox::setNextAnswer(QMessageBox::Yes);
+            command[0] == 'C' ? app.click(command) : app.trigger(command);
+            const QModelIndexList selected = app.gri->selectionModel()->selectedRows();
+            QCOMPARE(selected.size(), 1);
+            QCOMPARE((QList<int>{selected[0].row() + 1, app.gri->currentIndex().row() + 1}),
+                     (QList<int>{highlighted, highlighted}));
+            app.click("Command2");
+            f_test *w = app.windowOf(highlighted);
+            QCOMPARE(w ? App::child<QPlainTextEdit>(w, "Text2")->toPlainText() : QString(), shown);
+        }
+    }
+
+    // The question of "Tout supprimer" and the about box lay their text out whole, in any font.
+    void messagesShowWholeText()
+    {
+        const QFont desktop = QApplication::font();
+        QStringList seen, cut;
+        for (const QFont &font :
+             {desktop, QFont(QStringLiteral("DejaVu Sans"), 7), QFont(QStringLiteral("DejaVu Serif"), 16)}) {
+            QApplication::setFont(font);
+            App app;
+            for (const char *command : {"m_reinit", "m_apropos"}) {
+                QTimer::singleShot(0, [&] {
+                    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                    const auto *label = App::child<QLabel>(box, "qt_msgbox_label");
+                    const QRect room = label->contentsRect();
+                    seen << label->text();
+                    if (!room.contains(label->fontMetrics().boundingRect(
+                            room, int(label->alignment()) | Qt::TextWordWrap, label->text())))
+                        cut << label->text();
+                    box->reject();
+                });
+                app.trigger(command);
+            }
+        }
+        QApplication::setFont(desktop);
+        QCOMPARE(seen.mid(0, 2),
+                 (QStringList{"Confirmez vous la suppression de toutes les lignes", "Rappelix v1.2"}));
+        QCOMPARE(cut, QStringList());
+    }
+
+    // Entrée on the list, Ctrl+N, Suppr, F1, Ctrl+Q; two columns and names for assistive
+    // technologies; Tab leaves a note's text.
+    void keyboardAndAccessibility()
+    {
+        App app(testutil::notesFile(2));
+        QSignalSpy quit(&app.w, &f_iir::quitRequested);
+        auto active = [](QWidget *w) {
+            w->activateWindow();
+            return QTest::qWaitForWindowActive(w);
+        };
+        auto name = [](QObject *o) {
+            return QAccessible::queryAccessibleInterface(o)->text(QAccessible::Name);
+        };
+        QCOMPARE(name(app.gri), QStringLiteral("Liste des notes"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(app.gri)->tableInterface()->columnCount(), 2);
+        QVERIFY(active(&app.w));
+        QTest::keyClick(app.gri, Qt::Key_Return);
+        f_test *w = app.windowOf(1);
+        auto *text = App::child<QPlainTextEdit>(w, "Text2");
+        QCOMPARE(name(text), QStringLiteral("Texte de la note"));
+        const auto label =
+            QAccessible::queryAccessibleInterface(App::child(w, "Combo2"))->relations(QAccessible::Label);
+        QCOMPARE(label.value(0).first->text(QAccessible::Name), QStringLiteral("à"));
+        QVERIFY(active(w));
+        QTest::keyClick(text, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), App::child(w, "Command1"));
+        QCOMPARE(app.cell(1, Col::Text), QStringLiteral("note 1"));
+        QVERIFY(active(&app.w));
+        QTest::keySequence(&app.w, QKeySequence(QStringLiteral("Ctrl+N")));
+        QCOMPARE(app.windowOf(3)->windowTitle(), QStringLiteral("Le 07/12 à 10:20"));
+        app.select(2);
+        QTest::keyClick(app.gri, Qt::Key_Delete);
+        QCOMPARE(testutil::rowsOf(app.table())[1][Col::Stamp], QStringLiteral("Le 07/12 à 10:20"));
+        QTest::keyClick(app.gri, Qt::Key_F1);
+        QTRY_COMPARE(QApplication::activeWindow()->windowTitle(), QStringLiteral("Aide"));
+        QVERIFY(active(&app.w));
+        QTest::keySequence(&app.w, QKeySequence(QStringLiteral("Ctrl+Q")));
+        QCOMPARE(quit.count(), 1);
+    }
+
+    // On Monday 7 December, an alert of the fifteen days before that never fell due is grey; the
+    // file is not touched.
+    void missedAlertsInGrey()
+    {
+        const QByteArray notes = testutil::records({{"", "hier", "dimanche 06/12 9h30", ""},
+                                                    {"", "hier, échue", "dimanche 06/12 9h30", "1"},
+                                                    {"", "quinze jours", "dimanche 22/11 7h00", ""},
+                                                    {"", "seize jours", "samedi 21/11 7h00", ""},
+                                                    {"", "aujourd'hui", "lundi 07/12 9h00", ""}});
+        App app(notes);
+        QList<bool> grey;
+        for (int r = 0; r < 5; ++r)
+            grey << (app.gri->model()->index(r, 1).data(Qt::ForegroundRole).value<QColor>() ==
+                     QColor(Qt::gray));
+        QCOMPARE(grey, (QList<bool>{true, false, true, false, false}));
+        QCOMPARE(testutil::readFile(app.home.notesPath()), notes);
+    }
+};
 
 QTEST_MAIN(TestApp)
 #include "tst_app.moc"

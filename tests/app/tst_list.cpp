@@ -1,12 +1,10 @@
-// The list commands and window placement as rules, on the note table and its file for real, with
-// note windows that log what is done to them; expected values from the written rules.
-#include "app/commandline.h"
+// The list commands on the real table and file, through note windows that log what is done to
+// them; window placement from the written rules.
 #include "app/listcommands.h"
 #include "app/placement.h"
 #include "store/session.h"
 #include "testutil.h"
 
-#include <QtTest>
 
 namespace {
 const QStringList kPlaceholder = {"", "", "", "-1", ""};
@@ -49,121 +47,100 @@ class TestList : public QObject {
     Q_OBJECT
 private slots:
     void init() { testutil::failOnUnexpectedWarnings(); }
-    void newNote();
-    void viewAndShowAll();
-    void remove();
-    void removeAllAndHideAll();
-    void placement_data();
-    void placement();
-};
 
-// "Nouvelle" takes the placeholder row, then appends, up to 100 notes, writing nothing; the blank
-// row that has a window keeps that one.
-void TestList::newNote()
-{
-    List empty({kPlaceholder});
-    empty.list.newNote();
-    empty.session.table.setTextMatrix(1, Col::Text, "pain"); // typed in its window
-    empty.list.newNote();
-    QCOMPARE(empty.windows.log, (QStringList{"open 1 in 1 (new)", "open 2 in 2 (new)"}));
-    QCOMPARE(empty.slots_(), (QStringList{"1", "2"}));
-    QCOMPARE(empty.session.file.writeCount(), 0);
-    List blank({{"", "", "", "", ""}}, {1});
-    blank.list.newNote();
-    QCOMPARE(blank.windows.log, QStringList{"activate 1"});
-    List full(notes(100));
-    full.list.newNote();
-    full.list.remove(); // row 1
-    full.list.newNote();
-    QCOMPARE(full.windows.log, QStringList{"open 100 in 1 (new)"});
-}
-
-// "Voir" opens the current row's window or brings it forward; "Tout afficher" does so for each row
-// in order, lowest free slots first; neither touches the placeholder.
-void TestList::viewAndShowAll()
-{
-    List empty({kPlaceholder});
-    empty.list.view();
-    empty.list.showAll();
-    QVERIFY(empty.windows.log.isEmpty());
-    List list(notes(4), {1, 2, 3});
-    list.session.windowOfRow(2)->closeWindow();
-    for (int row : {3, 4}) {
-        list.session.table.setRow(row);
-        list.list.view();
+    // "Nouvelle" takes the placeholder row, then appends, up to 100 notes, writing nothing; the
+    // blank row that has a window keeps that one.
+    void newNote()
+    {
+        List empty({kPlaceholder});
+        empty.list.newNote();
+        empty.session.table.setTextMatrix(1, Col::Text, "pain"); // typed in its window
+        empty.list.newNote();
+        QCOMPARE(empty.windows.log, (QStringList{"open 1 in 1 (new)", "open 2 in 2 (new)"}));
+        QCOMPARE(empty.slots_(), (QStringList{"1", "2"}));
+        QCOMPARE(empty.session.file.writeCount(), 0);
+        List blank({{"", "", "", "", ""}}, {1});
+        blank.list.newNote();
+        QCOMPARE(blank.windows.log, QStringList{"activate 1"});
+        List full(notes(100));
+        full.list.newNote();
+        full.list.remove(); // row 1
+        full.list.newNote();
+        QCOMPARE(full.windows.log, QStringList{"open 100 in 1 (new)"});
     }
-    list.list.showAll();
-    QCOMPARE(list.windows.log, (QStringList{"close 2", "activate 3", "open 4 in 2 (existing)", "activate 1",
-                                            "open 2 in 4 (existing)", "activate 3", "activate 2"}));
-}
 
-// The written example: row 2 of 5 removed while rows 1, 3 and 5 have windows in slots 4, 1 and 2.
-// A window closing writes the notes while its row is there; the last note becomes the placeholder.
-void TestList::remove()
-{
-    List list(notes(5), {3, 5, 2, 1});
-    list.session.windowOfRow(2)->closeWindow();
-    list.session.table.setRow(2);
-    list.list.remove();
-    QCOMPARE(list.slots_(), (QStringList{"4", "1", "", "2"}));
-    QCOMPARE((QList<int>{list.session.fenetre(1)->f_pos, list.session.fenetre(2)->f_pos,
-                         list.session.fenetre(4)->f_pos}),
-             (QList<int>{2, 4, 1}));
-    List one(notes(1), {1});
-    one.list.remove();
-    one.list.remove();
-    QCOMPARE(one.windows.log, QStringList{"close 1"});
-    QCOMPARE(testutil::storedRows(one.home.folder()), notes(1));
-    QCOMPARE(testutil::rowsOf(one.session.table), QList<QStringList>{kPlaceholder});
-}
+    // "Voir" opens the current row's window or brings it forward; "Tout afficher" does so for
+    // each row in order, lowest free slots first; neither touches the placeholder.
+    void viewAndShowAll()
+    {
+        List empty({kPlaceholder});
+        empty.list.view();
+        empty.list.showAll();
+        QVERIFY(empty.windows.log.isEmpty());
+        List list(notes(4), {1, 2, 3});
+        list.session.windowOfRow(2)->closeWindow();
+        for (int row : {3, 4}) {
+            list.session.table.setRow(row);
+            list.list.view();
+        }
+        list.list.showAll();
+        QCOMPARE(list.windows.log,
+                 (QStringList{"close 2", "activate 3", "open 4 in 2 (existing)", "activate 1",
+                              "open 2 in 4 (existing)", "activate 3", "activate 2"}));
+    }
 
-// "Tout masquer" closes the windows, each writing; "Tout supprimer" closes them without a write
-// each, then writes once.
-void TestList::removeAllAndHideAll()
-{
-    List list(notes(3), {1, 3});
-    list.list.hideAll();
-    QCOMPARE(list.slots_(), (QStringList{"", "", ""}));
-    QCOMPARE(list.session.file.writeCount(), 2);
-    list.session.ouvrir_fenetre(2, NoteWindowMaker::Fill::Existing);
-    list.list.removeAll();
-    QCOMPARE(list.windows.log, (QStringList{"close 1", "close 2", "open 2 in 1 (existing)", "close 1"}));
-    QCOMPARE(list.session.file.writeCount(), 3);
-    QCOMPARE(testutil::readFile(list.home.notesPath()), QByteArray("\"\",\"\",\"\",\"\"\r\n"));
-    // And the desktop: on Wayland, X11 where it serves and nothing else was asked for.
-    QCOMPARE((QList<bool>{preferX11("wayland-0", "", "autre:0"), preferX11("wayland-0", "wayland", "autre:0"),
-                          preferX11("wayland-0", "", ""), preferX11("", "", "autre:0")}),
-             (QList<bool>{true, false, false, false}));
-}
+    // The written example: row 2 of 5 removed while rows 1, 3 and 5 have windows in slots 4, 1
+    // and 2. A closing window writes while its row is there; the last note becomes the placeholder.
+    void remove()
+    {
+        List list(notes(5), {3, 5, 2, 1});
+        list.session.windowOfRow(2)->closeWindow();
+        list.session.table.setRow(2);
+        list.list.remove();
+        QCOMPARE(list.slots_(), (QStringList{"4", "1", "", "2"}));
+        QCOMPARE((QList<int>{list.session.fenetre(1)->f_pos, list.session.fenetre(2)->f_pos,
+                             list.session.fenetre(4)->f_pos}),
+                 (QList<int>{2, 4, 1}));
+        List one(notes(1), {1});
+        one.list.remove();
+        one.list.remove();
+        QCOMPARE(one.windows.log, QStringList{"close 1"});
+        QCOMPARE(testutil::storedRows(one.home.folder()), notes(1));
+        QCOMPARE(testutil::rowsOf(one.session.table), QList<QStringList>{kPlaceholder});
+    }
 
-void TestList::placement_data()
-{
-    QTest::addColumn<QRect>("workArea"); // pixels, 15 twips each
-    QTest::addColumn<int>("slot");
-    QTest::addColumn<QPoint>("cell"); // twips
-    // The written example: 1280 x 1024, a 30-pixel taskbar at the bottom, k = 8.
-    const QRect example(0, 0, 1280, 994);
-    QTest::newRow("slot 1") << example << 1 << QPoint(14235, 13230);
-    QTest::newRow("slot 2") << example << 2 << QPoint(14235, 11550);
-    QTest::newRow("slot 8") << example << 8 << QPoint(14235, 1470);
-    QTest::newRow("slot 9") << example << 9 << QPoint(9270, 13230);
-    QTest::newRow("slot 17") << example << 17 << QPoint(4305, 13230);
-    QTest::newRow("slot 24") << example << 24 << QPoint(4305, 1470);
-    QTest::newRow("slot 25") << example << 25 << QPoint(0, 13230);
-    QTest::newRow("slot 100") << example << 100 << QPoint(0, 8190);
-    QTest::newRow("taskbar at the top") << QRect(0, 30, 1280, 994) << 1 << QPoint(14235, 13680);
-    QTest::newRow("taskbar at the left") << QRect(48, 0, 1232, 1024) << 10 << QPoint(9270, 13680);
-    QTest::newRow("taskbar at the left, slot 100") << QRect(48, 0, 1232, 1024) << 100 << QPoint(720, 13680);
-    QTest::newRow("lower than a cell") << QRect(0, 0, 800, 100) << 2 << QPoint(2070, 0);
-}
+    // "Tout masquer" closes the windows, each writing; "Tout supprimer" closes them without a
+    // write each, then writes once.
+    void removeAllAndHideAll()
+    {
+        List list(notes(3), {1, 3});
+        list.list.hideAll();
+        QCOMPARE(list.slots_(), (QStringList{"", "", ""}));
+        QCOMPARE(list.session.file.writeCount(), 2);
+        list.session.ouvrir_fenetre(2, NoteWindowMaker::Fill::Existing);
+        list.list.removeAll();
+        QCOMPARE(list.windows.log, (QStringList{"close 1", "close 2", "open 2 in 1 (existing)", "close 1"}));
+        QCOMPARE(list.session.file.writeCount(), 3);
+        QCOMPARE(testutil::readFile(list.home.notesPath()), QByteArray("\"\",\"\",\"\",\"\"\r\n"));
+    }
 
-void TestList::placement()
-{
-    QFETCH(QRect, workArea);
-    QFETCH(int, slot);
-    QFETCH(QPoint, cell);
-    QCOMPARE(cellOfSlot(slot, workAreaFromPixels(workArea, 15, 15)), cell);
-}
+    // Slot to cell in twips, on work areas in pixels of 15 twips: the written example (1280 x
+    // 1024, a 30-pixel taskbar at the bottom, k = 8), taskbars at the top and at the left, a work
+    // area lower than a cell.
+    void placement()
+    {
+        const QRect example(0, 0, 1280, 994), top(0, 30, 1280, 994), left(48, 0, 1232, 1024);
+        const QList<std::tuple<QRect, int, QPoint>> cases = {
+            {example, 1, {14235, 13230}}, {example, 2, {14235, 11550}},
+            {example, 8, {14235, 1470}},  {example, 9, {9270, 13230}},
+            {example, 17, {4305, 13230}}, {example, 24, {4305, 1470}},
+            {example, 25, {0, 13230}},    {example, 100, {0, 8190}},
+            {top, 1, {14235, 13680}},     {left, 10, {9270, 13680}},
+            {left, 100, {720, 13680}},    {QRect(0, 0, 800, 100), 2, {2070, 0}}};
+        for (const auto &[workArea, slot, cell] : cases)
+            QCOMPARE(cellOfSlot(slot, workAreaFromPixels(workArea, 15, 15)), cell);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestList)
 #include "tst_list.moc"

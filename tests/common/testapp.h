@@ -5,11 +5,9 @@
 #include "note/f_test.h"
 #include "testutil.h"
 
-#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QPushButton>
 #include <QTableView>
-#include <QtTest>
 
 // The program on a data folder of its own holding `notes` (none: no file), in French, its clock
 // in the test's hands; started unless `load` is false. Its list's model is checked all along.

@@ -1,12 +1,17 @@
 #pragma once
 
+// What every test program shares: a clock in the test's hands, a data folder of its own, note
+// windows that only log, and the notes file's bytes and rows.
 #include "store/clock.h"
+#include "store/cp1252.h"
+#include "store/notesfile.h"
 #include "store/notetable.h"
 #include "store/notewindows.h"
 
-#include <QDateTime>
-#include <QStringList>
+#include <QDir>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QtTest>
 
 #include <functional>
 #include <list>
@@ -26,7 +31,11 @@ private:
 // A fresh $XDG_DATA_HOME and $XDG_CONFIG_HOME for one test; the data folder is <it>/rapix/.
 class TempDataHome {
 public:
-    TempDataHome();
+    TempDataHome()
+    {
+        qputenv("XDG_DATA_HOME", m_dir.path().toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", (m_dir.path() + QStringLiteral("/config")).toLocal8Bit());
+    }
     QString path() const { return m_dir.path(); }
     QString folder() const { return m_dir.path() + QStringLiteral("/rapix/"); }
     QString notesPath() const { return folder() + QStringLiteral("planifs.txt"); }
@@ -39,27 +48,111 @@ private:
 // "close 1", "red 1"); closing runs the close handler given, as a real window's does.
 class FakeWindows : public NoteWindowMaker {
 public:
-    explicit FakeWindows(std::function<void(NoteWindow &)> onClose);
-    ~FakeWindows();
-    NoteWindow *makeWindow(int row, int slot, Fill fill) override;
+    explicit FakeWindows(std::function<void(NoteWindow &)> onClose) : m_onClose(std::move(onClose)) {}
+    NoteWindow *makeWindow(int row, int slot, Fill fill) override
+    {
+        auto &w = m_windows.emplace_back(std::make_unique<Window>(*this));
+        w->f_pos = row;
+        w->f_monindice = slot;
+        log << QStringLiteral("open %1 in %2 (%3)")
+                   .arg(row)
+                   .arg(slot)
+                   .arg(fill == Fill::New ? "new" : "existing");
+        return w.get();
+    }
     QStringList log;
 
 private:
-    struct Window;
+    struct Window : NoteWindow {
+        explicit Window(FakeWindows &owner) : owner(owner) {}
+        void say(const char *what)
+        {
+            owner.log << QStringLiteral("%1 %2").arg(QLatin1String(what)).arg(f_monindice);
+        }
+        void activate() override { say("activate"); }
+        void closeWindow() override
+        {
+            say("close");
+            owner.m_onClose(*this);
+        }
+        void en_rouge() override { say("red"); }
+        FakeWindows &owner;
+    };
     std::function<void(NoteWindow &)> m_onClose;
     std::list<std::unique_ptr<Window>> m_windows;
 };
 
 namespace testutil {
-// Fails the test on any warning but those the offscreen platform gives for every window.
-void failOnUnexpectedWarnings();
-QByteArray readFile(const QString &path);
-void writeFile(const QString &path, const QByteArray &bytes);
-// A set-up table of these rows of five cells, and back; the rows a data folder's file holds.
-NoteTable tableOf(const QList<QStringList> &rows);
-QList<QStringList> rowsOf(const NoteTable &table);
-QList<QStringList> storedRows(const QString &folder);
+// Fails the test on any warning but those the offscreen platform gives for every window: it has
+// no notification area, and cannot raise or size-hint a window.
+inline void failOnUnexpectedWarnings()
+{
+    QTest::failOnWarning(QRegularExpression(
+        QStringLiteral("^(?!This plugin does not support (raise|propagateSizeHints)\\(\\)"
+                       "|QSystemTrayIcon::setVisible: No Icon set|.*systemTrayWindowChanged)")));
+}
+
+inline QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size());
+}
+
+// A set-up table of these rows of five cells, and back.
+inline NoteTable tableOf(const QList<QStringList> &rows)
+{
+    NoteTable t;
+    t.setUp();
+    for (int i = 0; i < rows.size(); ++i) {
+        if (i > 0)
+            t.AddItem();
+        for (int c = 0; c < Col::Count; ++c)
+            t.setTextMatrix(i + 1, c, rows[i].value(c));
+    }
+    return t;
+}
+
+inline QList<QStringList> rowsOf(const NoteTable &table)
+{
+    QList<QStringList> rows;
+    for (int r = 1; r < table.Rows(); ++r) {
+        rows << QStringList();
+        for (int c = 0; c < Col::Count; ++c)
+            rows.last() << table.TextMatrix(r, c);
+    }
+    return rows;
+}
+
+// The rows a data folder's notes file loads.
+inline QList<QStringList> storedRows(const QString &folder)
+{
+    NoteTable t;
+    t.setUp();
+    NotesFile(folder).charger_notes(t);
+    return rowsOf(t);
+}
+
 // A notes file of these records (stamp, text, alert, alerted), or of n notes "note 1" ...
-QByteArray records(const QList<QStringList> &records);
-QByteArray notesFile(int n);
+inline QByteArray records(const QList<QStringList> &records)
+{
+    QString text;
+    for (const QStringList &r : records)
+        text += u'"' + r.join(QStringLiteral("\",\"")) + QStringLiteral("\"\r\n");
+    return cp1252::encode(text);
+}
+
+inline QByteArray notesFile(int n)
+{
+    QList<QStringList> notes;
+    for (int i = 1; i <= n; ++i)
+        notes << QStringList{QStringLiteral("Le 01/12 à 10:00"), QStringLiteral("note %1").arg(i), "", ""};
+    return records(notes);
+}
 } // namespace testutil

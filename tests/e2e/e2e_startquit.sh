@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# Starting and ending: the command line answers without a display; the main window comes up
-# centred; a StatusNotifier host (a watcher of the test's own, on a private bus) reads the tray
-# icon's menu; "Lancer à l'ouverture de session" writes and removes the autostart entry;
-# "Quitter" leaves the notes file byte for byte as it was; ended from outside, what was typed is
-# in the file.
+# Starting and ending: the command line answers without a display; a StatusNotifier host (a
+# watcher of the test's own, on a private bus) reads the tray icon's menu; "Lancer à l'ouverture
+# de session" writes and removes the autostart entry; "Quitter" leaves the notes file byte for
+# byte as it was; ended from outside, what was typed is in the file.
 . "$(dirname "$0")/lib.sh"
 bin=$1
 
@@ -22,30 +21,21 @@ e2e_start_app dbus-run-session -- /usr/bin/python3 "$(dirname "$0")/fake_desktop
 win=$(e2e_wait_window '^Rappelix$') || e2e_fail "no main window"
 sleep 0.5
 e2e_screenshot startquit-main
-eval "$(xdotool getwindowgeometry --shell "$win")"
-[ $((X + WIDTH / 2 - 640)) -le 20 ] && [ $((640 - X - WIDTH / 2)) -le 20 ] || e2e_fail "not centred: x=$X w=$WIDTH"
 e2e_until 10 test -s "$E2E_TMP/menu" || e2e_fail "no tray item registered"
 [ "$(cat "$E2E_TMP/menu")" = '["_Nouvelle", "_Restaurer", " _Quitter"]' ] || e2e_fail "the menu exported: $(cat "$E2E_TMP/menu")"
 
 autostart=$XDG_CONFIG_HOME/autostart/rappelix.desktop
-toggle() { # "Options", second entry
-  xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
-  xdotool key --clearmodifiers alt+o
-  sleep 0.3
-  xdotool key Down Return
-}
-toggle
+e2e_menu "$win" o Down Return # "Options", second entry
 e2e_until 5 test -e "$autostart" || e2e_fail "no autostart entry"
 grep -qx "Exec=\"$(readlink -f "$bin")\"" "$autostart" || e2e_fail "the entry does not start the program: $(cat "$autostart")"
-toggle
+e2e_menu "$win" o Down Return
 e2e_until 5 eval '! test -e "$autostart"' || e2e_fail "the autostart entry stayed"
 e2e_quit "$win"
 [ "$(e2e_hex "$E2E_DATA/planifs.txt")" = "$before" ] || e2e_fail "the notes file changed"
 
 e2e_start_app "$bin"
 main=$(e2e_wait_window '^Rappelix$') || e2e_fail "no main window"
-xdotool windowfocus --sync "$main"
-xdotool key --clearmodifiers alt+l Return # "Tout afficher"
+e2e_menu "$main" l Return # "Tout afficher"
 note=$(e2e_wait_window '^Le 02/12 ') || e2e_fail "no note window"
 xdotool windowfocus --sync "$note"
 xdotool type --delay 10 ' demain'

@@ -1,10 +1,8 @@
-# Shared helpers for the end-to-end tests: the real program on a private X display.
-# Source it from a test script; it sets up a display, a data home and clean-up on exit.
-# Variables: E2E_DISPLAY_SIZE (default 1280x1024x24), E2E_OUT (folder for screenshots, default
-# the current folder), E2E_TRAY=1 to start trayer as the notification area, E2E_WM=1 to start
-# a window manager (openbox), so that windows get title bars and Alt+F4 closes.
+# Shared by the end-to-end scripts: the real program on a private X display, a data home of its
+# own, clean-up on exit. E2E_DISPLAY_SIZE (1280x1024x24), E2E_OUT (screenshots' folder), E2E_WM=1
+# (openbox as window manager), E2E_TRAY=1 (trayer as notification area).
 set -Eeuo pipefail
-# A script that a failing command ends, where no check was made, says which one on its way out.
+# A failing command that ends a script outside any check says which one on the way out.
 E2E_ERR="" E2E_FAILED=0
 trap 'E2E_ERR="${BASH_SOURCE[0]}:$LINENO: $BASH_COMMAND"' ERR
 
@@ -16,16 +14,14 @@ e2e_fail() {
 }
 e2e_log() { echo "-- $*"; }
 
-E2E_OUT=${E2E_OUT:-$PWD}
+E2E_OUT=${E2E_OUT:-$PWD} E2E_TMP=$(mktemp -d) E2E_PIDS=()
 mkdir -p "$E2E_OUT"
-E2E_TMP=$(mktemp -d)
 export XDG_DATA_HOME="$E2E_TMP/data" XDG_CONFIG_HOME="$E2E_TMP/config" XDG_RUNTIME_DIR="$E2E_TMP/runtime" HOME="$E2E_TMP/home"
-mkdir -p "$XDG_DATA_HOME/rapix" "$XDG_RUNTIME_DIR" "$HOME"
+E2E_DATA="$XDG_DATA_HOME/rapix"
+mkdir -p "$E2E_DATA" "$XDG_RUNTIME_DIR" "$HOME"
 chmod 700 "$XDG_RUNTIME_DIR"
 export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY SESSION_MANAGER
-E2E_DATA="$XDG_DATA_HOME/rapix"
-E2E_PIDS=()
 
 e2e_cleanup() {
   local status=$?
@@ -47,16 +43,13 @@ e2e_until() {
   done
 }
 
-# Starts Xvfb on a free display number (it picks one and tells it), and the optional window
-# manager and notification area.
+# Xvfb on a free display number (it picks one and tells it), then what E2E_WM and E2E_TRAY ask for.
 e2e_start_display() {
   local fifo="$E2E_TMP/displayfd" n=""
   mkfifo "$fifo"
   Xvfb -displayfd 3 -screen 0 "${E2E_DISPLAY_SIZE:-1280x1024x24}" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
   E2E_PIDS+=($!)
-  read -r -t 20 n <"$fifo" || e2e_fail "Xvfb did not start"
-  export DISPLAY=":$n"
-  e2e_until 5 xdpyinfo >/dev/null 2>&1 || e2e_fail "Xvfb did not start"
+  read -r -t 20 n <"$fifo" && export DISPLAY=":$n" && e2e_until 5 xdpyinfo >/dev/null 2>&1 || e2e_fail "Xvfb did not start"
   if [ "${E2E_WM:-0}" = 1 ]; then
     openbox --sm-disable >/dev/null 2>&1 &
     E2E_PIDS+=($!)
@@ -71,11 +64,9 @@ e2e_start_display() {
   fi
 }
 
-# Starts the program (path in $1, further arguments passed on); its pid goes to E2E_APP.
+# Starts the program, or a command starting it ($@); its pid goes to E2E_APP.
 e2e_start_app() {
-  local bin=$1
-  shift
-  LANG=fr_FR.UTF-8 "$bin" "$@" >"$E2E_TMP/app.log" 2>&1 &
+  LANG=fr_FR.UTF-8 "$@" >"$E2E_TMP/app.log" 2>&1 &
   E2E_APP=$!
   E2E_PIDS+=($E2E_APP)
 }
@@ -87,23 +78,22 @@ e2e_wait_window() {
   xdotool search --onlyvisible --name "$title" | head -n1
 }
 
-# Waits up to $1 seconds (default 10) for the program to end.
 e2e_wait_exit() {
   e2e_until "${1:-10}" eval '! kill -0 "$E2E_APP" 2>/dev/null' || e2e_fail "the program did not end"
   wait "$E2E_APP" 2>/dev/null || true
 }
 
-# "Quitter", the last entry of "&Fichier", from the keyboard in window $1.
-e2e_quit() {
+# Alt+$2 in window $1, then the keys that follow: a menu entry from the keyboard.
+e2e_menu() {
   xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1"
-  xdotool key --clearmodifiers alt+f
+  xdotool key --clearmodifiers "alt+$2"
   sleep 0.3
-  xdotool key Up Return
-  e2e_wait_exit 10
+  xdotool key "${@:3}"
 }
+e2e_quit() { e2e_menu "$1" f Up Return && e2e_wait_exit 10; } # "Quitter", the last entry of "&Fichier"
 
-# The outer frame of window $1 as "X Y WIDTH HEIGHT": its client area and the frame extents
-# the window manager set (none without one).
+# The outer frame of window $1 as "X Y WIDTH HEIGHT": its client area and the frame extents the
+# window manager set (none without one).
 e2e_frame() {
   local x y w h l=0 r=0 t=0 b=0 ext
   eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {print "x=" $4} /Absolute upper-left Y/ {print "y=" $4}

@@ -27,133 +27,109 @@ class TestNote : public QObject {
     Q_OBJECT
 private slots:
     void init() { testutil::failOnUnexpectedWarnings(); }
-    void proposed_data();
-    void proposed();
-    void okThenNoAlert();
-    void enterKey_data();
-    void enterKey();
-    void summaryLineWhole();
-    void textTravelsExactly();
-};
 
-void TestNote::proposed_data()
-{
-    QTest::addColumn<QDateTime>("now");
-    QTest::addColumn<QString>("proposed");
-    QTest::newRow("06:00") << QDateTime(QDate(2026, 12, 7), QTime(6, 0)) << "lundi 07/12 7h00";
-    QTest::newRow("07:00") << QDateTime(QDate(2026, 12, 7), QTime(7, 0)) << "lundi 07/12 8h00";
-    QTest::newRow("18:59") << QDateTime(QDate(2026, 12, 7), QTime(18, 59)) << "lundi 07/12 19h00";
-    QTest::newRow("19:00") << QDateTime(QDate(2026, 12, 7), QTime(19, 0)) << "lundi 07/12 7h00";
-    QTest::newRow("05:59, Christmas")
-        << QDateTime(QDate(2026, 12, 25), QTime(5, 59)) << "vendredi 25/12 7h00";
-}
-
-// A new note proposes today, the next full hour from 7 to 19 (else 7) and "00", stored as is by
-// "Ok"; the latest on offer is 19h45 on the fifteenth day, across a year's end.
-void TestNote::proposed()
-{
-    QFETCH(QDateTime, now);
-    QFETCH(QString, proposed);
-    App app({}, now);
-    app.click("Command1");
-    f_test *w = app.windowOf(1);
-    QCOMPARE(app.cell(1, Col::Alert), QString());
-    pick(w, {});
-    QCOMPARE(app.cell(1, Col::Alert), proposed);
-    pick(w, {-1, -1, -1});
-    QCOMPARE(app.cell(1, Col::Alert), now.date().day() == 7 ? "mardi 22/12 19h45" : "samedi 09/01 19h45");
-}
-
-// "Ok" stores what the lists say and arms the alert again, "Pas d'alerte" clears it; each writes.
-void TestNote::okThenNoAlert()
-{
-    App app(testutil::records({{"Le 01/12 à 16:26", "pain", "lundi 07/12 10h15", "1"}}));
-    f_test *w = app.view(1);
-    pick(w, {2, 2, 2});
-    QCOMPARE(c<QLabel>(w, "Label1")->text(), QStringLiteral("mercredi 09/12 9h30"));
-    QCOMPARE(testutil::storedRows(app.home.folder())[0],
-             (QStringList{"Le 01/12 à 16:26", "pain", "mercredi 09/12 9h30", "", ""}));
-    QTest::mouseClick(c<QPushButton>(w, "Command2"), Qt::LeftButton);
-    QCOMPARE(c<QLabel>(w, "Label1")->text(), QString());
-    QCOMPARE(testutil::storedRows(app.home.folder())[0],
-             (QStringList{"Le 01/12 à 16:26", "pain", "", "", ""}));
-}
-
-void TestNote::enterKey_data()
-{
-    QTest::addColumn<bool>("editorOpen");
-    QTest::addColumn<QString>("focus");
-    QTest::addColumn<QString>("alert"); // afterwards; the note had "lundi 07/12 10h15"
-    QTest::newRow("on \"Pas d'alerte\", editor open") << true << "Command2"
-                                                      << "";
-    QTest::newRow("on \"Pas d'alerte\", editor closed") << false << "Command2"
-                                                        << "";
-    QTest::newRow("on the day list: \"Ok\"") << true << "Combo1"
-                                             << "mercredi 09/12 10h15";
-    QTest::newRow("in the text: \"Ok\"") << true << "Text2"
-                                         << "mercredi 09/12 10h15";
-}
-
-// Enter presses the button that has the focus, and "Ok" while the editor is open otherwise.
-void TestNote::enterKey()
-{
-    QFETCH(bool, editorOpen);
-    QFETCH(QString, focus);
-    QFETCH(QString, alert);
-    App app(testutil::records({{"Le 01/12 à 16:26", "pain", "lundi 07/12 10h15", ""}}));
-    f_test *w = app.view(1);
-    w->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(w));
-    if (editorOpen) {
-        QTest::mouseClick(c<QPushButton>(w, "Command1"), Qt::LeftButton);
-        c<QComboBox>(w, "Combo1")->setCurrentIndex(2);
-    }
-    QWidget *target = c(w, qPrintable(focus));
-    target->setFocus();
-    QTest::keyClick(target, Qt::Key_Return);
-    QCOMPARE(app.cell(1, Col::Alert), alert);
-    QCOMPARE(app.cell(1, Col::Text), QStringLiteral("pain"));
-}
-
-// The summary line shows the whole alert, for every day on offer at 19h45, in a large font too.
-void TestNote::summaryLineWhole()
-{
-    App app({}, QDateTime(QDate(2026, 12, 9), QTime(8, 0))); // a Wednesday: "mercredi 16/12" on offer
-    app.click("Command1");
-    f_test *w = app.windowOf(1);
-    auto *label = c<QLabel>(w, "Label1");
-    QStringList cut;
-    const QFont desktop = QApplication::font();
-    for (const QFont &font : {desktop, QFont(QStringLiteral("DejaVu Sans"), 14)}) {
-        QApplication::setFont(font);
-        for (int day = 0; day < 16; ++day) {
-            pick(w, {day, -1, -1});
-            if (label->fontMetrics().horizontalAdvance(label->text()) > label->contentsRect().width())
-                cut << label->text();
+    // A new note proposes today, the next full hour from 7 to 19 (else 7) and "00", stored as is
+    // by "Ok"; the latest on offer is 19h45 on the fifteenth day, across a year's end.
+    void proposed()
+    {
+        const QDate monday(2026, 12, 7), christmas(2026, 12, 25);
+        for (auto [now, proposed] : QList<std::pair<QDateTime, QString>>{
+                 {QDateTime(monday, QTime(6, 0)), "lundi 07/12 7h00"},
+                 {QDateTime(monday, QTime(7, 0)), "lundi 07/12 8h00"},
+                 {QDateTime(monday, QTime(18, 59)), "lundi 07/12 19h00"},
+                 {QDateTime(monday, QTime(19, 0)), "lundi 07/12 7h00"},
+                 {QDateTime(christmas, QTime(5, 59)), "vendredi 25/12 7h00"}}) {
+            App app({}, now);
+            app.click("Command1");
+            f_test *w = app.windowOf(1);
+            QCOMPARE(app.cell(1, Col::Alert), QString());
+            pick(w, {});
+            QCOMPARE(app.cell(1, Col::Alert), proposed);
+            pick(w, {-1, -1, -1});
+            QCOMPARE(app.cell(1, Col::Alert),
+                     now.date() == monday ? "mardi 22/12 19h45" : "samedi 09/01 19h45");
         }
     }
-    QApplication::setFont(desktop);
-    QCOMPARE(cut, QStringList());
-}
 
-// Every character a note can hold in the file goes through "Voir", a character typed at its end
-// and the next write, byte for byte ("~" and "¤" stand for line breaks and quotes there).
-void TestNote::textTravelsExactly()
-{
-    QByteArray text = "a\xa0:\tb~c";
-    for (int b = 1; b < 256; ++b)
-        if (b != '\r' && b != '\n' && b != '"' && b != '~' && b != 0xA4)
-            text += char(b);
-    const QByteArray record = "\"Le 01/12 \xe0 16:26\",\"" + text + "\",\"\",\"\"\r\n";
-    App app(record);
-    f_test *w = app.view(1);
-    app.tick(app.clock.now().addSecs(60));
-    QCOMPARE(testutil::readFile(app.home.notesPath()), record);
-    QTest::keyClick(c(w, "Text2"), '!');
-    app.tick(app.clock.now().addSecs(60));
-    QCOMPARE(testutil::readFile(app.home.notesPath()),
-             QByteArray(record).replace("\",\"\",\"\"\r", "!\",\"\",\"\"\r"));
-}
+    // "Ok" stores what the lists say and arms the alert again, "Pas d'alerte" clears it; each writes.
+    void okThenNoAlert()
+    {
+        App app(testutil::records({{"Le 01/12 à 16:26", "pain", "lundi 07/12 10h15", "1"}}));
+        f_test *w = app.view(1);
+        pick(w, {2, 2, 2});
+        QCOMPARE(c<QLabel>(w, "Label1")->text(), QStringLiteral("mercredi 09/12 9h30"));
+        QCOMPARE(testutil::storedRows(app.home.folder())[0],
+                 (QStringList{"Le 01/12 à 16:26", "pain", "mercredi 09/12 9h30", "", ""}));
+        QTest::mouseClick(c<QPushButton>(w, "Command2"), Qt::LeftButton);
+        QCOMPARE(c<QLabel>(w, "Label1")->text(), QString());
+        QCOMPARE(testutil::storedRows(app.home.folder())[0],
+                 (QStringList{"Le 01/12 à 16:26", "pain", "", "", ""}));
+    }
+
+    // Enter presses the button that has the focus ("Pas d'alerte", with the editor open or
+    // not), and "Ok" while the editor is open otherwise. The note had "lundi 07/12 10h15".
+    void enterKey()
+    {
+        for (auto [editorOpen, focus, alert] :
+             QList<std::tuple<bool, const char *, QString>>{{true, "Command2", ""},
+                                                            {false, "Command2", ""},
+                                                            {true, "Combo1", "mercredi 09/12 10h15"},
+                                                            {true, "Text2", "mercredi 09/12 10h15"}}) {
+            App app(testutil::records({{"Le 01/12 à 16:26", "pain", "lundi 07/12 10h15", ""}}));
+            f_test *w = app.view(1);
+            w->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(w));
+            if (editorOpen) {
+                QTest::mouseClick(c<QPushButton>(w, "Command1"), Qt::LeftButton);
+                c<QComboBox>(w, "Combo1")->setCurrentIndex(2);
+            }
+            c(w, focus)->setFocus();
+            QTest::keyClick(c(w, focus), Qt::Key_Return);
+            QVERIFY2(app.cell(1, Col::Alert) == alert, focus);
+            QCOMPARE(app.cell(1, Col::Text), QStringLiteral("pain"));
+        }
+    }
+
+    // The summary line shows the whole alert, for every day on offer at 19h45, in a large font too.
+    void summaryLineWhole()
+    {
+        App app({}, QDateTime(QDate(2026, 12, 9), QTime(8, 0))); // a Wednesday: "mercredi 16/12" on offer
+        app.click("Command1");
+        f_test *w = app.windowOf(1);
+        auto *label = c<QLabel>(w, "Label1");
+        QStringList cut;
+        const QFont desktop = QApplication::font();
+        for (const QFont &font : {desktop, QFont(QStringLiteral("DejaVu Sans"), 14)}) {
+            QApplication::setFont(font);
+            for (int day = 0; day < 16; ++day) {
+                pick(w, {day, -1, -1});
+                if (label->fontMetrics().horizontalAdvance(label->text()) > label->contentsRect().width())
+                    cut << label->text();
+            }
+        }
+        QApplication::setFont(desktop);
+        QCOMPARE(cut, QStringList());
+    }
+
+    // Every character a note can hold in the file goes through "Voir", a character typed at its
+    // end and the next write, byte for byte ("~" and "¤" stand for line breaks and quotes there).
+    void textTravelsExactly()
+    {
+        QByteArray text = "a\xa0:\tb~c";
+        for (int b = 1; b < 256; ++b)
+            if (b != '\r' && b != '\n' && b != '"' && b != '~' && b != 0xA4)
+                text += char(b);
+        const QByteArray record = "\"Le 01/12 \xe0 16:26\",\"" + text + "\",\"\",\"\"\r\n";
+        App app(record);
+        f_test *w = app.view(1);
+        app.tick(app.clock.now().addSecs(60));
+        QCOMPARE(testutil::readFile(app.home.notesPath()), record);
+        QTest::keyClick(c(w, "Text2"), '!');
+        app.tick(app.clock.now().addSecs(60));
+        QCOMPARE(testutil::readFile(app.home.notesPath()),
+                 QByteArray(record).replace("\",\"\",\"\"\r", "!\",\"\",\"\"\r"));
+    }
+};
 
 QTEST_MAIN(TestNote)
 #include "tst_note.moc"

@@ -1,84 +1,75 @@
-// The Print text from the written rules, and the print command through its dialog to a PDF
-// file: on paper, word for word, that text and nothing else (no page number either).
+// The Print text from the written rules, and the print command through its dialog to a PDF file.
 #include "print/printing.h"
 #include "print/printtext.h"
 #include "testapp.h"
 
 #include <QPrintDialog>
 #include <QProcess>
-#include <QRegularExpression>
 
 class TestPrint : public QObject {
     Q_OBJECT
 private slots:
     void init() { testutil::failOnUnexpectedWarnings(); }
-    void printText();
-    void printCommand_data();
-    void printCommand();
+
+    // A note of blanks is not printed, nor its alert; an alert of blanks is no alert; a note of line
+    // breaks only is printed; separators stand only between two printed notes.
+    void printText()
+    {
+        const QString rule = QString(106, u'-') + QStringLiteral("\r\n");
+        const NoteTable table =
+            testutil::tableOf({{"", "Acheter du pain\r\nAppeler le garage", "lundi 08/12 9h30", "", ""},
+                               {"", "   ", "mardi 09/12 7h00", "", ""},
+                               {"", "Rendre les livres", "", "", ""},
+                               {"", "\r\n\r\n", "", "", ""},
+                               {"", "Payer", "  ", "", ""}});
+        QCOMPARE(composer_impression(table, QDate(2026, 12, 7)),
+                 QStringLiteral("[RAPIX]\t\t\tNotes au 07/12/2026\r\n\r\n\r\n"
+                                "Acheter du pain\r\nAppeler le garage\r\nAlerte le lundi 08/12 9h30\r\n") +
+                     rule + QStringLiteral("Rendre les livres\r\n") + rule + QStringLiteral("\r\n\r\n\r\n") +
+                     rule + QStringLiteral("Payer\r\n"));
+        QCOMPARE(composer_impression(testutil::tableOf({{"", "", "", "-1", ""}}), QDate(2027, 1, 2)),
+                 QStringLiteral("[RAPIX]\t\t\tNotes au 02/01/2027\r\n\r\n\r\n"));
+    }
+
+    // The whole list to a printer, with no selection range and no printing to a file; accepted, on
+    // paper word for word that text and nothing else (no page number either).
+    void printCommand()
+    {
+        // Accepted, cancelled, and the real dialog (-1), cancelled.
+        for (int answer : {int(QDialog::Accepted), int(QDialog::Rejected), -1}) {
+            const bool accepted = answer == QDialog::Accepted;
+            App app(testutil::records(
+                {{"Le 01/12 à 16:26", "Acheter du pain\r\nAppeler le garage", "lundi 08/12 9h30", ""},
+                 {"Le 02/12 à 09:05", "Rendre les livres", "", ""}}));
+            QTemporaryDir out;
+            const QString pdf = out.filePath(QStringLiteral("liste.pdf"));
+            bool checked = answer >= 0;
+            if (checked)
+                Printing::setNextAnswer(QDialog::DialogCode(answer), pdf);
+            else
+                QTimer::singleShot(0, [&checked] {
+                    auto *dialog = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
+                    checked = dialog && !dialog->testOption(QAbstractPrintDialog::PrintToFile) &&
+                              !dialog->testOption(QAbstractPrintDialog::PrintSelection);
+                    dialog->reject();
+                });
+            app.trigger("m_imprimer");
+            QVERIFY(checked);
+            QCOMPARE(QFile::exists(pdf), accepted);
+            if (!accepted)
+                continue;
+            QProcess p;
+            p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+            QVERIFY(p.waitForFinished(30000) && p.exitCode() == 0);
+            const QString text = QString::fromUtf8(p.readAllStandardOutput());
+            QCOMPARE(text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts),
+                     (QStringList{"[RAPIX]", "Notes", "au", "07/12/2026", "Acheter", "du", "pain", "Appeler",
+                                  "le", "garage", "Alerte", "le", "lundi", "08/12", "9h30",
+                                  QString(106, u'-'), "Rendre", "les", "livres"}));
+            QVERIFY(text.split(u'\n').contains(QStringLiteral("Appeler le garage")));
+        }
+    }
 };
-
-// A note of blanks is not printed, nor its alert; an alert of blanks is no alert; a note of line
-// breaks only is printed; separators stand only between two printed notes.
-void TestPrint::printText()
-{
-    const QString rule = QString(106, u'-') + QStringLiteral("\r\n");
-    const NoteTable table =
-        testutil::tableOf({{"", "Acheter du pain\r\nAppeler le garage", "lundi 08/12 9h30", "", ""},
-                           {"", "   ", "mardi 09/12 7h00", "", ""},
-                           {"", "Rendre les livres", "", "", ""},
-                           {"", "\r\n\r\n", "", "", ""},
-                           {"", "Payer", "  ", "", ""}});
-    QCOMPARE(composer_impression(table, QDate(2026, 12, 7)),
-             QStringLiteral("[RAPIX]\t\t\tNotes au 07/12/2026\r\n\r\n\r\n"
-                            "Acheter du pain\r\nAppeler le garage\r\nAlerte le lundi 08/12 9h30\r\n") +
-                 rule + QStringLiteral("Rendre les livres\r\n") + rule + QStringLiteral("\r\n\r\n\r\n") +
-                 rule + QStringLiteral("Payer\r\n"));
-    QCOMPARE(composer_impression(testutil::tableOf({{"", "", "", "-1", ""}}), QDate(2027, 1, 2)),
-             QStringLiteral("[RAPIX]\t\t\tNotes au 02/01/2027\r\n\r\n\r\n"));
-}
-
-void TestPrint::printCommand_data()
-{
-    QTest::addColumn<int>("answer"); // -1: the real dialog, cancelled
-    QTest::newRow("accepted") << int(QDialog::Accepted);
-    QTest::newRow("cancelled") << int(QDialog::Rejected);
-    QTest::newRow("the dialog, cancelled") << -1;
-}
-
-void TestPrint::printCommand()
-{
-    QFETCH(int, answer);
-    const bool accepted = answer == QDialog::Accepted;
-    App app(testutil::records(
-        {{"Le 01/12 à 16:26", "Acheter du pain\r\nAppeler le garage", "lundi 08/12 9h30", ""},
-         {"Le 02/12 à 09:05", "Rendre les livres", "", ""}}));
-    QTemporaryDir out;
-    const QString pdf = out.filePath(QStringLiteral("liste.pdf"));
-    bool checked = answer >= 0;
-    if (checked) // no selection range, no printing to a file: the whole list, to a printer
-        Printing::setNextAnswer(QDialog::DialogCode(answer), pdf);
-    else
-        QTimer::singleShot(0, [&checked] {
-            auto *dialog = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
-            checked = dialog && !dialog->testOption(QAbstractPrintDialog::PrintToFile) &&
-                      !dialog->testOption(QAbstractPrintDialog::PrintSelection);
-            dialog->reject();
-        });
-    app.trigger("m_imprimer");
-    QVERIFY(checked);
-    QCOMPARE(QFile::exists(pdf), accepted);
-    if (!accepted)
-        return;
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    QVERIFY(p.waitForFinished(30000) && p.exitCode() == 0);
-    const QString text = QString::fromUtf8(p.readAllStandardOutput());
-    QCOMPARE(text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts),
-             (QStringList{"[RAPIX]", "Notes", "au", "07/12/2026", "Acheter", "du", "pain", "Appeler", "le",
-                          "garage", "Alerte", "le", "lundi", "08/12", "9h30", QString(106, u'-'), "Rendre",
-                          "les", "livres"}));
-    QVERIFY(text.split(u'\n').contains(QStringLiteral("Appeler le garage")));
-}
 
 QTEST_MAIN(TestPrint)
 #include "tst_print.moc"

@@ -5,10 +5,8 @@
 #include "store/notesfile.h"
 #include "testutil.h"
 
-#include <QDir>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QtTest>
 
 #include <csignal>
 #include <sys/prctl.h>
@@ -32,67 +30,63 @@ class TestCrash : public QObject {
     Q_OBJECT
 private slots:
     void init() { testutil::failOnUnexpectedWarnings(); }
-    void killedWriterLeavesWholeVersion();
+
+    void killedWriterLeavesWholeVersion()
+    {
+        constexpr int kKills = 1000;
+        QTemporaryDir dir;
+        const QString folder = dir.path() + QStringLiteral("/rapix/");
+        NotesFile file(folder);
+        QVERIFY(file.ecrire_notes(version(0)));
+        QRandomGenerator random(QRandomGenerator::global()->generate());
+        int found = 0, advanced = 0; // the version the file holds; kills after a new one
+        for (int kill = 1; kill <= kKills; ++kill) {
+            QProcess writer; // this program, rewriting the file from the next version on
+            writer.start(QCoreApplication::applicationFilePath(),
+                         {QStringLiteral("-write"), folder, QString::number(found + 1)});
+            QVERIFY2(writer.waitForReadyRead(20000), "the writer did not start");
+            usleep(random.bounded(20000)); // mostly within its first writes, now and then before one ends
+            writer.kill();
+            QVERIFY(writer.waitForFinished() && writer.exitStatus() == QProcess::CrashExit);
+            const QByteArray bytes = testutil::readFile(file.path());
+            NoteTable read;
+            read.setUp();
+            notescodec::decode(bytes, read);
+            const int now = read.TextMatrix(1, Col::Stamp).mid(2).toInt();
+            QVERIFY2(now >= found && bytes == notescodec::encode(version(now)),
+                     qPrintable(QStringLiteral("kill %1: %2 bytes, not version %3")
+                                    .arg(kill)
+                                    .arg(bytes.size())
+                                    .arg(now)));
+            advanced += now > found ? 1 : 0;
+            found = now;
+        }
+        QVERIFY2(advanced >= kKills / 4, "too few kills landed among writes");
+
+        // An hour later, with the user's files and a write going on beside the leftovers.
+        const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+        qInfo("%d kills, %d after new versions; %lld temporary files left", kKills, advanced,
+              left.size() - 1);
+        const QStringList kept =
+            QStringLiteral(".planifs.txt.rappelix-tmp-0123456789abcdef "
+                           "planifs-endommage-20261207-102000.txt planifs.txt planifs.txt.202612 "
+                           "planifs.txt.Ab12Cd planifs.txt.ancien planifs.txt.backup pref1.txt")
+                .split(u' ');
+        for (const QString &name : kept)
+            if (name != NotesFile::fileName())
+                testutil::writeFile(folder + name, "x");
+        for (const QString &name : left + kept.mid(1)) {
+            QFile f(folder + name);
+            QVERIFY(f.open(QIODevice::ReadWrite) && f.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                                                  QFileDevice::FileModificationTime));
+        }
+        NoteTable atStart;
+        atStart.setUp();
+        QVERIFY(NotesFile(folder).charger_notes(atStart) > 0);
+        QCOMPARE(atStart.TextMatrix(1, Col::Stamp), QStringLiteral("v=%1").arg(found));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), kept);
+    }
 };
-
-void TestCrash::killedWriterLeavesWholeVersion()
-{
-    constexpr int kKills = 1000;
-    QTemporaryDir dir;
-    const QString folder = dir.path() + QStringLiteral("/rapix/");
-    NotesFile file(folder);
-    QVERIFY(file.ecrire_notes(version(0)));
-    QRandomGenerator random(QRandomGenerator::global()->generate());
-    int found = 0, advanced = 0; // the version the file holds; kills after a new one
-    for (int kill = 1; kill <= kKills; ++kill) {
-        QProcess writer; // this program, rewriting the file from the next version on
-        writer.start(QCoreApplication::applicationFilePath(),
-                     {QStringLiteral("-write"), folder, QString::number(found + 1)});
-        QVERIFY2(writer.waitForReadyRead(20000), "the writer did not start");
-        usleep(random.bounded(20000)); // mostly within its first writes, now and then before one ends
-        writer.kill();
-        QVERIFY(writer.waitForFinished() && writer.exitStatus() == QProcess::CrashExit);
-        const QByteArray bytes = testutil::readFile(file.path());
-        NoteTable read;
-        read.setUp();
-        notescodec::decode(bytes, read);
-        const int now = read.TextMatrix(1, Col::Stamp).mid(2).toInt();
-        QVERIFY2(now >= found && bytes == notescodec::encode(version(now)),
-                 qPrintable(QStringLiteral("kill %1: %2 bytes, not version %3 whole")
-                                .arg(kill)
-                                .arg(bytes.size())
-                                .arg(now)));
-        advanced += now > found ? 1 : 0;
-        found = now;
-    }
-    QVERIFY2(advanced >= kKills / 4, "too few kills landed among writes");
-
-    // An hour later, with the user's files and a write going on beside the leftovers.
-    const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
-    qInfo("%d kills, %d after new versions; %lld temporary files left", kKills, advanced, left.size() - 1);
-    const QStringList kept = {".planifs.txt.rappelix-tmp-0123456789abcdef",
-                              "planifs-endommage-20261207-102000.txt",
-                              "planifs.txt",
-                              "planifs.txt.202612",
-                              "planifs.txt.Ab12Cd",
-                              "planifs.txt.ancien",
-                              "planifs.txt.backup",
-                              "planifs.txt.sauveg",
-                              "pref1.txt"};
-    for (const QString &name : kept)
-        if (name != NotesFile::fileName())
-            testutil::writeFile(folder + name, "x");
-    for (const QString &name : left + kept.mid(1)) {
-        QFile f(folder + name);
-        QVERIFY(f.open(QIODevice::ReadWrite) && f.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
-                                                              QFileDevice::FileModificationTime));
-    }
-    NoteTable atStart;
-    atStart.setUp();
-    QVERIFY(NotesFile(folder).charger_notes(atStart) > 0);
-    QCOMPARE(atStart.TextMatrix(1, Col::Stamp), QStringLiteral("v=%1").arg(found));
-    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), kept);
-}
 
 // "-write FOLDER FIRST": rewrites the notes file version after version until killed.
 int main(int argc, char *argv[])

@@ -3,8 +3,6 @@
 #include "store/notesfile.h"
 #include "testutil.h"
 
-#include <QDir>
-#include <QtTest>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,108 +13,108 @@ class TestMalformed : public QObject {
     Q_OBJECT
 private slots:
     void init() { testutil::failOnUnexpectedWarnings(); }
-    void corpusFiles_data();
-    void corpusFiles();
-    void unreadableFileIsPutAside();
-};
 
-void TestMalformed::corpusFiles_data()
-{
-    // What each file loads (stamp, text, alert, alerted), by the reading rules: a quoted field runs
-    // to the next quote, the rest up to a comma or a line end is skipped; an unquoted one runs up
-    // to a comma or a line end; only records of four whole fields load; none: the placeholder row.
-    const QStringList abcd = {"a", "b", "c", "d"}, abc1 = {"a", "b", "c", "1"}, efg = {"e", "f", "g", ""};
-    const QList<std::pair<Rows, QStringList>> groups = {
-        {{},
-         {"binary", "empty", "lone-quote", "nul-only", "only-blanks", "only-line-breaks", "semicolons",
-          "unclosed-long-note"}},
-        {{abcd},
-         {"blank-lines-between", "blanks-and-text-after-quotes", "cut-after-a-comma", "cut-in-a-record",
-          "fields-across-lines", "five-fields-at-end", "garbage-after-records", "no-final-crlf", "regular",
-          "tabs-around-fields", "three-fields-then-four", "unclosed-quote", "unquoted-fields"}},
-        // Never an empty fourth field from a cut: an alert's "1" would become "" and ring again.
-        {{abc1},
-         {"cut-before-fourth-field", "cut-between-cr-and-lf", "cut-in-fourth-field", "cut-in-third-field",
-          "nul-tail-after-crash"}},
-        {{abcd, efg}, {"cr-line-ends", "lf-line-ends"}},
-        {{abcd, {"e", "f", "g", "h"}}, {"five-fields-on-a-line"}},
-        {{{"", "", "", ""}}, {"empty-unquoted-fields", "placeholder-only"}},
-        {{{"a", "dit ", "c", ""}}, {"doubled-quotes"}},
-        {{{"a", "x\r\ny", "c", ""}}, {"lone-lf-in-text"}},
-        {{{"a", "x\r\ny", "c", "d"}}, {"raw-line-break-in-text"}},
-        {{{"a", "d", "e", "f"}}, {"quote-after-closing-quote"}},
-        {{{"ax", "b", "c", "d"}}, {"quote-inside-unquoted"}},
-        {{{"a", "\r\n\r\n\"\"\r\n", "c", ""}}, {"tilde-and-currency"}},
-        {{{"\u0081\u008d", "\u008f\u0090", "\u009d", ""}}, {"undefined-1252-bytes"}},
-        {{{"\u00ef\u00bb\u00bfa", "b", "c", "d"}}, {"utf8-bom"}},
-        {{{"Le 01/12 \u00c3\u00a0 16:26", "caf\u00c3\u00a9", "", ""}}, {"utf8-text"}},
-        {{{"Le 01/12 à 16:26", "Acheter du pain\r\nAppeler le \"garage\"", "lundi 08/12 9h30", ""},
-          {"Le 02/12 à 09:05", "Rendre les livres", "mardi 02/12 14h00", "1"}},
-         {"worked-example"}}};
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<Rows>("rows");
-    const QDir corpus(QStringLiteral(RAPPELIX_CORPUS));
-    QStringList named;
-    for (auto [records, files] : groups) {
-        for (QStringList &r : records)
-            r.insert(Col::Slot, QString());
-        for (const QString &f : files)
-            QTest::newRow(qPrintable(f)) << testutil::readFile(corpus.filePath(f + QStringLiteral(".txt")))
-                                         << (records.isEmpty() ? Rows{{"", "", "", "-1", ""}} : records);
-        named << files;
+    void corpusFiles_data()
+    {
+        // What each file loads (stamp, text, alert, alerted), by the reading rules: a quoted field runs
+        // to the next quote, the rest up to a comma or a line end is skipped; an unquoted one runs up
+        // to a comma or a line end; only records of four whole fields load; none: the placeholder row.
+        const QStringList abcd = {"a", "b", "c", "d"}, abc1 = {"a", "b", "c", "1"}, efg = {"e", "f", "g", ""};
+        const QList<std::pair<Rows, QStringList>> groups = {
+            {{},
+             {"binary", "empty", "lone-quote", "nul-only", "only-blanks", "only-line-breaks", "semicolons",
+              "unclosed-long-note"}},
+            {{abcd},
+             {"blank-lines-between", "blanks-and-text-after-quotes", "cut-after-a-comma", "cut-in-a-record",
+              "fields-across-lines", "five-fields-at-end", "garbage-after-records", "no-final-crlf",
+              "regular", "tabs-around-fields", "three-fields-then-four", "unclosed-quote",
+              "unquoted-fields"}},
+            // Never an empty fourth field from a cut: an alert's "1" would become "" and ring again.
+            {{abc1},
+             {"cut-before-fourth-field", "cut-between-cr-and-lf", "cut-in-fourth-field", "cut-in-third-field",
+              "nul-tail-after-crash"}},
+            {{abcd, efg}, {"cr-line-ends", "lf-line-ends"}},
+            {{abcd, {"e", "f", "g", "h"}}, {"five-fields-on-a-line"}},
+            {{{"", "", "", ""}}, {"empty-unquoted-fields", "placeholder-only"}},
+            {{{"a", "dit ", "c", ""}}, {"doubled-quotes"}},
+            {{{"a", "x\r\ny", "c", ""}}, {"lone-lf-in-text"}},
+            {{{"a", "x\r\ny", "c", "d"}}, {"raw-line-break-in-text"}},
+            {{{"a", "d", "e", "f"}}, {"quote-after-closing-quote"}},
+            {{{"ax", "b", "c", "d"}}, {"quote-inside-unquoted"}},
+            {{{"a", "\r\n\r\n\"\"\r\n", "c", ""}}, {"tilde-and-currency"}},
+            {{{"\u0081\u008d", "\u008f\u0090", "\u009d", ""}}, {"undefined-1252-bytes"}},
+            {{{"\u00ef\u00bb\u00bfa", "b", "c", "d"}}, {"utf8-bom"}},
+            {{{"Le 01/12 \u00c3\u00a0 16:26", "caf\u00c3\u00a9", "", ""}}, {"utf8-text"}},
+            {{{"Le 01/12 à 16:26", "Acheter du pain\r\nAppeler le \"garage\"", "lundi 08/12 9h30", ""},
+              {"Le 02/12 à 09:05", "Rendre les livres", "mardi 02/12 14h00", "1"}},
+             {"worked-example"}}};
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<Rows>("rows");
+        const QDir corpus(QStringLiteral(RAPPELIX_CORPUS));
+        QStringList named;
+        for (auto [records, files] : groups) {
+            for (QStringList &r : records)
+                r.insert(Col::Slot, QString());
+            for (const QString &f : files)
+                QTest::newRow(qPrintable(f))
+                    << testutil::readFile(corpus.filePath(f + QStringLiteral(".txt")))
+                    << (records.isEmpty() ? Rows{{"", "", "", "-1", ""}} : records);
+            named << files;
+        }
+        QStringList files = corpus.entryList({QStringLiteral("*.txt")}, QDir::Files);
+        files.replaceInStrings(QStringLiteral(".txt"), QString());
+        named.sort(), files.sort();
+        QCOMPARE(named, files); // every file has its records
     }
-    QStringList files = corpus.entryList({QStringLiteral("*.txt")}, QDir::Files);
-    files.replaceInStrings(QStringLiteral(".txt"), QString());
-    named.sort(), files.sort();
-    QCOMPARE(named, files); // every file has its records
-}
 
-void TestMalformed::corpusFiles()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(Rows, rows);
-    TempDataHome home;
-    testutil::writeFile(home.notesPath(), bytes);
-    NotesFile file(home.folder());
-    NoteTable t;
-    t.setUp();
-    file.charger_notes(t);
-    QCOMPARE(testutil::rowsOf(t), rows);
-    QVERIFY(file.ecrire_notes(t) && file.ecrire_notes(t));
-    const QByteArray written = testutil::readFile(home.notesPath());
-    QCOMPARE(file.keptCopy().isEmpty(), written == bytes || bytes.isEmpty());
-    QCOMPARE(QDir(home.folder()).entryList(QDir::Files).size(), file.keptCopy().isEmpty() ? 1 : 2);
-    QVERIFY(file.keptCopy().isEmpty() || testutil::readFile(file.keptCopy()) == bytes);
-    rows[0][Col::Slot].clear(); // the placeholder row is written as a blank note
-    QCOMPARE(testutil::storedRows(home.folder()), rows);
-}
-
-// A notes file that cannot be read is not replaced by an empty table: the first write moves it
-// aside whole. Root reads anything, so as root the program's part runs as "nobody".
-void TestMalformed::unreadableFileIsPutAside()
-{
-    QTemporaryDir dir;
-    const QString folder = dir.path() + QStringLiteral("/rapix/"), notes = folder + NotesFile::fileName();
-    testutil::writeFile(notes, "\"a\",\"b\",\"c\",\"d\"\r\n");
-    QVERIFY(QFile::setPermissions(notes, {}));
-    for (const QString &path : {dir.path(), folder, notes})
-        QVERIFY(chown(QFile::encodeName(path).constData(), 65534, 65534) == 0 || geteuid() != 0);
-    if (const pid_t pid = fork(); pid == 0) {
-        NotesFile file(folder);
+    void corpusFiles()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(Rows, rows);
+        TempDataHome home;
+        testutil::writeFile(home.notesPath(), bytes);
+        NotesFile file(home.folder());
         NoteTable t;
         t.setUp();
-        _exit((geteuid() != 0 || setuid(65534) == 0) && file.charger_notes(t) == 0 && file.ecrire_notes(t)
-                  ? 0
-                  : 1);
-    } else {
-        int status = 0;
-        QVERIFY(waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        file.charger_notes(t);
+        QCOMPARE(testutil::rowsOf(t), rows);
+        QVERIFY(file.ecrire_notes(t) && file.ecrire_notes(t));
+        const QByteArray written = testutil::readFile(home.notesPath());
+        QCOMPARE(file.keptCopy().isEmpty(), written == bytes || bytes.isEmpty());
+        QCOMPARE(QDir(home.folder()).entryList(QDir::Files).size(), file.keptCopy().isEmpty() ? 1 : 2);
+        QVERIFY(file.keptCopy().isEmpty() || testutil::readFile(file.keptCopy()) == bytes);
+        rows[0][Col::Slot].clear(); // the placeholder row is written as a blank note
+        QCOMPARE(testutil::storedRows(home.folder()), rows);
     }
-    const QString aside = folder + QDir(folder).entryList({QStringLiteral("planifs-endommage-*")}).value(0);
-    QVERIFY(QFile::setPermissions(aside, QFileDevice::ReadOwner));
-    QCOMPARE(testutil::readFile(aside), QByteArray("\"a\",\"b\",\"c\",\"d\"\r\n"));
-    QCOMPARE(testutil::readFile(notes), QByteArray("\"\",\"\",\"\",\"\"\r\n"));
-}
+
+    // A notes file that cannot be read is not replaced by an empty table: the first write moves it
+    // aside whole. Root reads anything, so as root the program's part runs as "nobody".
+    void unreadableFileIsPutAside()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + QStringLiteral("/rapix/"), notes = folder + NotesFile::fileName();
+        testutil::writeFile(notes, "\"a\",\"b\",\"c\",\"d\"\r\n");
+        QVERIFY(QFile::setPermissions(notes, {}));
+        for (const QString &path : {dir.path(), folder, notes})
+            QVERIFY(chown(QFile::encodeName(path).constData(), 65534, 65534) == 0 || geteuid() != 0);
+        if (const pid_t pid = fork(); pid == 0) {
+            NotesFile file(folder);
+            NoteTable t;
+            t.setUp();
+            _exit((geteuid() != 0 || setuid(65534) == 0) && file.charger_notes(t) == 0 && file.ecrire_notes(t)
+                      ? 0
+                      : 1);
+        } else {
+            int status = 0;
+            QVERIFY(waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        }
+        const QString aside =
+            folder + QDir(folder).entryList({QStringLiteral("planifs-endommage-*")}).value(0);
+        QVERIFY(QFile::setPermissions(aside, QFileDevice::ReadOwner));
+        QCOMPARE(testutil::readFile(aside), QByteArray("\"a\",\"b\",\"c\",\"d\"\r\n"));
+        QCOMPARE(testutil::readFile(notes), QByteArray("\"\",\"\",\"\",\"\"\r\n"));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestMalformed)
 #include "tst_malformed.moc"

@@ -4,45 +4,29 @@
 
 #include "help/msgbox.h"
 
-#include <QDir>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
-#include <QSignalSpy>
 #include <QStorageInfo>
-#include <QTimer>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
-enum Fault { DiskFull, SizeLimit, FolderInTheWay };
-
-// Makes a storage fault for real, or clears it.
-void setFault(int fault, const QString &home, bool on)
+// Makes a storage fault for real, or clears it: the disk full (only ever on the test's own small
+// file system: never fill a real disk), or a file where the data folder is to be made again.
+void setFault(bool diskFull, const QString &home, bool on)
 {
-    static rlimit saved;
-    if (fault == DiskFull && on) {
-        // Only ever on the small file system of the test's own: never fill a real disk.
+    const QString filler = home + QStringLiteral("/filler"), folder = home + QStringLiteral("/rapix");
+    if (diskFull && on) {
         QVERIFY2(QStorageInfo(home).rootPath() == home && QStorageInfo(home).bytesTotal() < (1 << 20),
                  "no tmpfs");
-        QFile filler(home + QStringLiteral("/filler"));
-        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-        for (int i = 0; i < 256 && filler.write(QByteArray(4096, 'x')) == 4096; ++i) {
+        QFile f(filler);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        for (int i = 0; i < 256 && f.write(QByteArray(4096, 'x')) == 4096; ++i) {
         }
-    } else if (fault == DiskFull) {
-        QFile::remove(home + QStringLiteral("/filler"));
-    } else if (fault == SizeLimit) {
-        rlimit limit;
-        getrlimit(RLIMIT_FSIZE, on ? &saved : &limit);
-        limit = saved;
-        limit.rlim_cur = on ? 65536 : saved.rlim_cur; // past it a write fails part way, with EFBIG
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
     } else if (on) {
-        QVERIFY(QDir(home + QStringLiteral("/rapix")).removeRecursively());
-        testutil::writeFile(home + QStringLiteral("/rapix"), "pas un dossier");
+        QVERIFY(QDir(folder).removeRecursively());
+        testutil::writeFile(folder, "pas un dossier");
     } else {
-        QFile::remove(home + QStringLiteral("/rapix"));
+        QFile::remove(diskFull ? filler : folder);
     }
 }
 
@@ -80,73 +64,69 @@ struct SmallDisk {
 class TestStorage : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { signal(SIGXFSZ, SIG_IGN); }
     void init() { testutil::failOnUnexpectedWarnings(); }
-    void faultThenRecovery_data();
-    void faultThenRecovery();
+
+    void faultThenRecovery_data()
+    {
+        QTest::addColumn<bool>("diskFull");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("disk full") << true << "le disque est plein";
+        QTest::newRow("folder cannot be made again") << false << "un fichier porte le nom du dossier";
+    }
+
+    // While the storage fails, a write leaves the last good file whole and nothing beside it, the
+    // user is told once, with the folder and the reason, and asked before quitting; the next tick
+    // after the fault clears writes everything, and a new fault is told again.
+    void faultThenRecovery()
+    {
+        QFETCH(bool, diskFull);
+        QFETCH(QString, reason);
+        App app({}, MockClock().now(), false);
+        std::optional<SmallDisk> disk; // a file system of its own that can really fill up
+        if (diskFull && !disk.emplace(app.home.path()).mounted)
+            QSKIP("no tmpfs can be mounted here (that needs root)");
+        const QByteArray fiveNotes = testutil::notesFile(5);
+        testutil::writeFile(app.home.notesPath(), fiveNotes);
+        app.w.Form_Load();
+        QSignalSpy quit(&app.w, &f_iir::quitRequested);
+        app.trigger("m_toutafficher");
+        App::child<QPlainTextEdit>(app.windowOf(2), "Text2")->setPlainText(QString(100000, u'x'));
+
+        setFault(diskFull, app.home.path(), true);
+        app.tick(app.clock.now().addSecs(60));
+        QVERIFY(app.w.session().flags.textChanged); // tried again at the next tick
+        QCOMPARE(testutil::readFile(app.home.notesPath()), diskFull ? fiveNotes : QByteArray());
+        if (diskFull)
+            QCOMPARE(QDir(app.home.folder()).entryList(QDir::Files | QDir::Hidden),
+                     QStringList{"planifs.txt"});
+        const QStringList told = takeMessages();
+        QCOMPARE(told.size(), 1);
+        QVERIFY2(told[0].contains(app.home.folder()) && told[0].contains(reason), qPrintable(told[0]));
+        app.tick(app.clock.now().addSecs(60));
+        QVERIFY(takeMessages().isEmpty()); // once, not at every tick
+        MsgBox::setNextAnswer(QMessageBox::No);
+        app.trigger("m_quitter");
+        QCOMPARE(quit.count(), 0);
+        QCOMPARE(app.openSlots().size(), 5);
+
+        setFault(diskFull, app.home.path(), false);
+        QList<QStringList> rows = testutil::rowsOf(app.table());
+        for (QStringList &row : rows)
+            row[Col::Slot].clear(); // open windows are not stored
+        app.tick(app.clock.now().addSecs(60));
+        QVERIFY(!app.w.session().flags.textChanged);
+        QCOMPARE(testutil::storedRows(app.home.folder()), rows);
+
+        setFault(diskFull, app.home.path(), true);
+        App::child<QPlainTextEdit>(app.windowOf(3), "Text2")->setPlainText(QStringLiteral("encore"));
+        app.tick(app.clock.now().addSecs(60));
+        QCOMPARE(takeMessages().size(), 1); // told again, after a write that worked
+        setFault(diskFull, app.home.path(), false);
+        app.trigger("m_quitter"); // not asked: the quit's write works
+        QCOMPARE(quit.count(), 1);
+        QCOMPARE(testutil::readFile(app.home.notesPath()).count("encore"), 1);
+    }
 };
-
-void TestStorage::faultThenRecovery_data()
-{
-    QTest::addColumn<int>("fault");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("disk full") << int(DiskFull) << "le disque est plein";
-    QTest::newRow("write fails part way") << int(SizeLimit) << "le fichier dépasse la taille permise";
-    QTest::newRow("folder cannot be made again")
-        << int(FolderInTheWay) << "un fichier porte le nom du dossier";
-}
-
-// While the storage fails, a write leaves the last good file whole and nothing beside it, the
-// user is told once, with the folder and the reason, and asked before quitting; the next tick
-// after the fault clears writes everything, and a new fault is told again.
-void TestStorage::faultThenRecovery()
-{
-    QFETCH(int, fault);
-    QFETCH(QString, reason);
-    App app({}, MockClock().now(), false);
-    std::optional<SmallDisk> disk; // a file system of its own that can really fill up
-    if (fault == DiskFull && !disk.emplace(app.home.path()).mounted)
-        QSKIP("no tmpfs can be mounted here (that needs root)");
-    const QByteArray fiveNotes = testutil::notesFile(5);
-    testutil::writeFile(app.home.notesPath(), fiveNotes);
-    app.w.Form_Load();
-    QSignalSpy quit(&app.w, &f_iir::quitRequested);
-    app.trigger("m_toutafficher");
-    App::child<QPlainTextEdit>(app.windowOf(2), "Text2")->setPlainText(QString(100000, u'x'));
-
-    setFault(fault, app.home.path(), true);
-    app.tick(app.clock.now().addSecs(60));
-    QVERIFY(app.w.session().flags.textChanged); // tried again at the next tick
-    QCOMPARE(testutil::readFile(app.home.notesPath()), fault == FolderInTheWay ? QByteArray() : fiveNotes);
-    if (fault != FolderInTheWay)
-        QCOMPARE(QDir(app.home.folder()).entryList(QDir::Files | QDir::Hidden), QStringList{"planifs.txt"});
-    const QStringList told = takeMessages();
-    QCOMPARE(told.size(), 1);
-    QVERIFY2(told[0].contains(app.home.folder()) && told[0].contains(reason), qPrintable(told[0]));
-    app.tick(app.clock.now().addSecs(60));
-    QVERIFY(takeMessages().isEmpty()); // once, not at every tick
-    MsgBox::setNextAnswer(QMessageBox::No);
-    app.trigger("m_quitter");
-    QCOMPARE(quit.count(), 0);
-    QCOMPARE(app.openSlots().size(), 5);
-
-    setFault(fault, app.home.path(), false);
-    QList<QStringList> rows = testutil::rowsOf(app.table());
-    for (QStringList &row : rows)
-        row[Col::Slot].clear(); // open windows are not stored
-    app.tick(app.clock.now().addSecs(60));
-    QVERIFY(!app.w.session().flags.textChanged);
-    QCOMPARE(testutil::storedRows(app.home.folder()), rows);
-
-    setFault(fault, app.home.path(), true);
-    App::child<QPlainTextEdit>(app.windowOf(3), "Text2")->setPlainText(QStringLiteral("encore"));
-    app.tick(app.clock.now().addSecs(60));
-    QCOMPARE(takeMessages().size(), 1); // told again, after a write that worked
-    setFault(fault, app.home.path(), false);
-    app.trigger("m_quitter"); // not asked: the quit's write works
-    QCOMPARE(quit.count(), 1);
-    QCOMPARE(testutil::readFile(app.home.notesPath()).count("encore"), 1);
-}
 
 QTEST_MAIN(TestStorage)
 #include "tst_storage.moc"

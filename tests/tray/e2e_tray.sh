@@ -24,12 +24,8 @@ main_of() {
   done
   return 1
 }
-# "Réduire", the first entry of "&Fichier".
-reduce() {
-  xdotool windowfocus --sync "$main"
-  xdotool key --clearmodifiers alt+f
-  sleep 0.3
-  xdotool key Return
+reduce() { # "Réduire", the first entry of "&Fichier"
+  e2e_menu "$main" f Return
   e2e_until 5 hidden "$main" || e2e_fail "the main window did not hide"
   sleep 0.5 # the menu lets the pointer go
 }
@@ -78,20 +74,4 @@ e2e_wait_exit 10
 grep -q "Acheter du pain" "$E2E_DATA/planifs.txt" || e2e_fail "the notes were not written again"
 [ ! -e "$E2E_DATA/rappelix.lock" ] || e2e_fail "the lock stayed behind"
 
-e2e_log "started twice at the same moment, in the tray: one copy runs, and shows its window"
-printf '"1"\r\n' >"$E2E_DATA/pref1.txt"
-for round in 1 2 3 4 5; do
-  LANG=fr_FR.UTF-8 "$bin" >/dev/null 2>&1 &
-  a=$!
-  LANG=fr_FR.UTF-8 "$bin" >/dev/null 2>&1 &
-  b=$!
-  E2E_PIDS+=($a $b)
-  one_ended() { ! kill -0 "$a" 2>/dev/null || ! kill -0 "$b" 2>/dev/null; }
-  e2e_until 10 one_ended || e2e_fail "round $round: both copies run"
-  kill -0 "$a" 2>/dev/null && running=$a || running=$b
-  icon=none
-  e2e_until 10 eval 'main=$(main_of "$running") && viewable "$main"' || e2e_fail "round $round: no window shown"
-  kill -TERM "$running"
-  e2e_until 10 eval '! kill -0 "$running" 2>/dev/null' || e2e_fail "round $round: did not end"
-done
 echo PASS
