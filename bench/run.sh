@@ -72,6 +72,7 @@ info "xpad, resident memory 1 s after its window" "$(mib "$xr")" MiB
 info "Bare Qt window, resident memory 1 s after it" "$(mib "$qr")" MiB
 row "Resident memory, Rappelix / xpad" "$(su rss_ratio)" "×" "≤" 0.8 "0.8 ×"
 info "Resident memory, Rappelix / bare Qt" "$(su rss_ratio_bareqt)" "×"
+row "Libraries mapped at start-up that it does not need (image plugins, printing, network)" "$(su startup_unneeded_libraries)" "" "≤" 0 "0"
 row "Start-up to the main window, 100,000 notes (median of $bigRuns)" "$(su startup_100000_ms)" ms "<" 1000 "1000 ms"
 info "Resident memory, 100,000 notes" "$(mib "$(su rss_100000_kib)")" MiB
 row "Read 100 notes, without the disk (decode)" "$(ms BM_Decode/100)" ms "<" 1 "1 ms"

@@ -77,6 +77,8 @@ run_once() {
   E2E_PIDS+=("$pid")
   sleep 1
   rss=$(awk '/^VmRSS:/ {print $2}' "/proc/$pid/status")
+  # What start-up must not load (image plugins, printing, networking): the memory margin is small.
+  [ "$home" != rappelix ] || grep -cE '/imageformats/|libQt6PrintSupport|libQt6Network' "/proc/$pid/maps" >"$E2E_TMP/unneeded.txt" || true
   shown=$(windows_shown "$pid")
   "$quit" "$home" "$pid"
   for _ in $(seq 200); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
@@ -139,6 +141,7 @@ echo "rss_xpad_kib $xRss"
 echo "rss_bareqt_kib $qRss"
 echo "rss_ratio $(ratio "$rRss" "$xRss")"
 echo "rss_ratio_bareqt $(ratio "$rRss" "$qRss")"
+echo "startup_unneeded_libraries $(cat "$E2E_TMP/unneeded.txt")"
 echo "big_runs $bigRuns"
 echo "startup_100000_ms $(med big 1)"
 echo "rss_100000_kib $(med big 2)"

@@ -8,6 +8,8 @@
 #include <QPlainTextEdit>
 #include <QTimeZone>
 
+#include <numeric>
+
 namespace {
 QDateTime at(int h, int m, int s = 0, QDate day = QDate(2026, 12, 7)) // a Monday, "lundi 07/12"
 {
@@ -50,23 +52,18 @@ private slots:
     // row as it is.
     void walkEveryRow()
     {
-        MockClock clock;
-        Session session(clock);
-        FakeWindows windows([&session](NoteWindow &w) { session.windowClosed(w); });
-        session.setWindowMaker(&windows);
         QList<QStringList> rows;
         for (int i = 1; i <= 100; ++i)
             rows << QStringList{"", "note", i == 100 ? "lundi 07/12 10h00" : "", "", ""};
         rows << QStringList{"", "sans place", "lundi 07/12 10h15", "", ""}
              << QStringList{"", "", "", "-1", ""}
              << QStringList{"", "hors liste", "lundi 07/12 9h00", "07", ""};
-        session.table = testutil::tableOf(rows);
-        for (int r = 1; r <= 100; ++r)
-            session.ouvrir_fenetre(r, NoteWindowMaker::Fill::Existing);
-        windows.log.clear();
-        QCOMPARE(alert::walk(session, at(10, 15, 1)), (QList<int>{100, 101}));
-        QCOMPARE(windows.log, QStringList{"red 100"});
-        QCOMPARE(testutil::rowsOf(session.table).mid(100),
+        QList<int> all(100);
+        std::iota(all.begin(), all.end(), 1);
+        FakeSession fake(rows, all);
+        QCOMPARE(alert::walk(fake.session, at(10, 15, 1)), (QList<int>{100, 101}));
+        QCOMPARE(fake.windows.log, QStringList{"red 100"});
+        QCOMPARE(testutil::rowsOf(fake.session.table).mid(100),
                  (QList<QStringList>{{"", "sans place", "lundi 07/12 10h15", "", "1"},
                                      {"", "", "", "-1", ""},
                                      {"", "hors liste", "lundi 07/12 9h00", "07", ""}}));

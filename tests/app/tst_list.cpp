@@ -2,9 +2,7 @@
 // them; window placement from the written rules.
 #include "app/listcommands.h"
 #include "app/placement.h"
-#include "store/session.h"
 #include "testutil.h"
-
 
 namespace {
 const QStringList kPlaceholder = {"", "", "", "-1", ""};
@@ -17,17 +15,8 @@ QList<QStringList> notes(int n)
     return rows;
 }
 
-// A session of these rows on a data folder of its own; windows opened on `open`, in that order.
-struct List {
-    explicit List(const QList<QStringList> &rows, const QList<int> &open = {})
-    {
-        session.table = testutil::tableOf(rows);
-        session.file.setFolder(home.folder());
-        session.setWindowMaker(&windows);
-        for (int r : open)
-            session.ouvrir_fenetre(r, NoteWindowMaker::Fill::Existing);
-        windows.log.clear();
-    }
+struct List : FakeSession {
+    using FakeSession::FakeSession;
     QStringList slots_()
     {
         QStringList cells;
@@ -35,10 +24,6 @@ struct List {
             cells << row[Col::Slot];
         return cells;
     }
-    TempDataHome home;
-    MockClock clock;
-    Session session{clock};
-    FakeWindows windows{[this](NoteWindow &w) { session.windowClosed(w); }};
     ListCommands list{session};
 };
 } // namespace

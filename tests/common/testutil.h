@@ -7,6 +7,7 @@
 #include "store/notesfile.h"
 #include "store/notetable.h"
 #include "store/notewindows.h"
+#include "store/session.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -156,3 +157,20 @@ inline QByteArray notesFile(int n)
     return records(notes);
 }
 } // namespace testutil
+
+// A session of these rows on a data folder of its own; logging windows opened on `open`, in order.
+struct FakeSession {
+    explicit FakeSession(const QList<QStringList> &rows, const QList<int> &open = {})
+    {
+        session.table = testutil::tableOf(rows);
+        session.file.setFolder(home.folder());
+        session.setWindowMaker(&windows);
+        for (int r : open)
+            session.ouvrir_fenetre(r, NoteWindowMaker::Fill::Existing);
+        windows.log.clear();
+    }
+    TempDataHome home;
+    MockClock clock;
+    Session session{clock};
+    FakeWindows windows{[this](NoteWindow &w) { session.windowClosed(w); }};
+};

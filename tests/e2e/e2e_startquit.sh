@@ -8,9 +8,6 @@ bin=$1
 
 [ "$(env -u DISPLAY "$bin" --version)" = "Rappelix 1.2" ] || e2e_fail "--version without a display"
 env -u DISPLAY "$bin" --help | grep -q "Affiche la version" || e2e_fail "--help without a display"
-status=0
-env -u DISPLAY "$bin" --bof 2>"$E2E_TMP/err" || status=$?
-[ $status -eq 2 ] && grep -q "option inconnue « --bof »" "$E2E_TMP/err" || e2e_fail "--bof: $status $(cat "$E2E_TMP/err")"
 
 # Two notes, the second alerted; Windows-1252 bytes (\xe0 is "à", \xa4 is a quote in a text).
 printf '"Le 01/12 \xe0 16:26","Acheter du pain~Appeler le \xa4garage\xa4","lundi 08/12 9h30",""\r\n"Le 02/12 \xe0 09:05","Rendre les livres","mardi 02/12 14h00","1"\r\n' \

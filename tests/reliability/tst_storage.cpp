@@ -42,23 +42,6 @@ QStringList takeMessages()
     return texts;
 }
 
-// Mounts a tmpfs of 256 KiB on a folder for its life.
-struct SmallDisk {
-    explicit SmallDisk(const QString &at) : path(at)
-    {
-        mounted = QProcess::execute(QStringLiteral("mount"),
-                                    {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                                     QStringLiteral("size=256k"), QStringLiteral("tmpfs"), at}) == 0;
-    }
-    SmallDisk(const SmallDisk &) = delete;
-    ~SmallDisk()
-    {
-        if (mounted)
-            QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), path});
-    }
-    QString path;
-    bool mounted = false;
-};
 } // namespace
 
 class TestStorage : public QObject {
@@ -82,9 +65,14 @@ private slots:
         QFETCH(bool, diskFull);
         QFETCH(QString, reason);
         App app({}, MockClock().now(), false);
-        std::optional<SmallDisk> disk; // a file system of its own that can really fill up
-        if (diskFull && !disk.emplace(app.home.path()).mounted)
+        // A file system of its own, of 256 KiB, that can really fill up.
+        const QStringList tmpfs = {"-t", "tmpfs", "-o", "size=256k", "tmpfs", app.home.path()};
+        if (diskFull && QProcess::execute(QStringLiteral("mount"), tmpfs) != 0)
             QSKIP("no tmpfs can be mounted here (that needs root)");
+        const auto unmount = qScopeGuard([&] {
+            if (diskFull)
+                QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), app.home.path()});
+        });
         const QByteArray fiveNotes = testutil::notesFile(5);
         testutil::writeFile(app.home.notesPath(), fiveNotes);
         app.w.Form_Load();
