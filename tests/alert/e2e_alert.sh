@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# The real program started a few seconds before 10:15 (libfaketime sets its clock; its timers keep
-# the real monotonic one), on a private session bus with a notification service of the test's
-# own: an alert missed yesterday is named at start-up; the note alerted for 10h15 comes up at
-# 10:15, red, in slot 1's cell, the notes file holds its mark, and one notification names it,
-# which brings the note forward when activated.
+# The real program started before 10:15 under libfaketime, with a notification service of the test's
+# own: yesterday's missed alert is told; at 10:15 the note comes up red in slot 1's cell, the file
+# holds its mark, and a notification names it, which brings the note forward when activated.
 E2E_WM=1
 . "$(dirname "$0")/../e2e/lib.sh"
 bin=$1
@@ -24,11 +22,9 @@ main=$(e2e_wait_window '^Rappelix$') || e2e_fail "no main window"
 e2e_until 10 grep -qF '"summary": "Alertes manqu\u00e9es", "body": "dimanche 06/12 9h30 : Rendre les livres"' "$told" ||
   e2e_fail "the missed alert was not told: $(cat "$told" 2>/dev/null)"
 [ -z "$(xdotool search --onlyvisible --name '^Le 01/12 ' 2>/dev/null)" ] || e2e_fail "the note came up before 10:15"
-# The first tick comes one second into 10:15, some eleven seconds after the start.
 win=$(e2e_wait_window '^Le 01/12 ' 20) || e2e_fail "the note did not come up"
 
-# The window's own background, between its buttons and its text box, and the text box: red,
-# within a few levels.
+# The window's background, between its buttons and its text box, and the text box: red, within a few levels.
 pixel() { convert "$E2E_OUT/alert-red.png" -format "%[fx:int(255*p{$1,$2}.r)] %[fx:int(255*p{$1,$2}.g)] %[fx:int(255*p{$1,$2}.b)]" info:; }
 reddish() { read -r r g b <<<"$(pixel "$1" "$2")"; [ "$r" -ge 250 ] && [ "$g" -le 5 ] && [ "$b" -le 5 ]; }
 red() {

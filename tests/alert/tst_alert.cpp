@@ -1,6 +1,5 @@
-// Alerts: the due rule at its edges, the walk over every kind of row, the timer's aim, and the
-// real main window's timer with real note windows and the real notes file, on a clock the test
-// sets: what comes up red, where, and only once.
+// Alerts: the due rule, the walk over every kind of row, the timer's aim, and the real window's
+// timer on a clock the test sets: what comes up red, where, and only once.
 #include "alert/alertcheck.h"
 #include "alert/alerttext.h"
 #include "testapp.h"
@@ -47,9 +46,8 @@ private slots:
                      qPrintable(alertText + u' ' + now.toString()));
     }
 
-    // Windows open in slots 1 to 100, the one of slot "100" turned red where it stands; a due
-    // note with no slot left is marked all the same; a column 3 that names no slot leaves its
-    // row as it is.
+    // All 100 slots taken: slot "100"'s window turns red where it is, a due note without a slot is
+    // marked all the same, a column 3 naming no slot leaves its row as it is.
     void walkEveryRow()
     {
         QList<QStringList> rows;
@@ -69,9 +67,8 @@ private slots:
                                      {"", "hors liste", "lundi 07/12 9h00", "07", ""}}));
     }
 
-    // Aimed one second past each minute from the clock alone; a minute is checked once: on the
-    // first tick, on time, late, after the clock went back or to summer time, not when the timer
-    // fired early.
+    // Aimed one second past each minute from the clock alone; a minute is checked once: not when
+    // the timer fired early, but late, after the clock went back, across summer time.
     void timerAim()
     {
         const QTimeZone paris("Europe/Paris"); // 29 March 2026, 2h00 becomes 3h00
@@ -90,9 +87,8 @@ private slots:
         }
     }
 
-    // At 10:15 due notes without a window come up red in the cells of the lowest free slots, in row
-    // order; an open one turns red where it stands, as it is. The file holds the marks. Closed, a red
-    // window stays closed, at the next quarter hours and after a restart.
+    // At 10:15 due notes come up red in the lowest free slots' cells, in row order, an open one where
+    // it stands, as it is; the file holds the marks. Closed, it stays closed, after a restart too.
     void dueNotesComeUp()
     {
         App app(testutil::records({note("un", "lundi 07/12 10h00"), note("deux", "lundi 07/12 10h15"),

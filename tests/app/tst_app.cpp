@@ -1,5 +1,4 @@
-// The main window through its own controls: how it starts and ends, what is highlighted after a
-// removal, its message boxes, the keyboard, missed alerts.
+// The main window through its controls: start and end, the highlight after a removal, messages, keys.
 #include "help/msgbox.h"
 #include "testapp.h"
 
@@ -109,16 +108,15 @@ private slots:
             w->activateWindow();
             return QTest::qWaitForWindowActive(w);
         };
-        auto name = [](QObject *o) {
-            return QAccessible::queryAccessibleInterface(o)->text(QAccessible::Name);
-        };
-        QCOMPARE(name(app.gri), QStringLiteral("Liste des notes"));
-        QCOMPARE(QAccessible::queryAccessibleInterface(app.gri)->tableInterface()->columnCount(), 2);
+        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(app.gri);
+        QCOMPARE(list->text(QAccessible::Name), QStringLiteral("Liste des notes"));
+        QCOMPARE(list->tableInterface()->columnCount(), 2);
         QVERIFY(active(&app.w));
         QTest::keyClick(app.gri, Qt::Key_Return);
         f_test *w = app.windowOf(1);
         auto *text = App::child<QPlainTextEdit>(w, "Text2");
-        QCOMPARE(name(text), QStringLiteral("Texte de la note"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(text)->text(QAccessible::Name),
+                 QStringLiteral("Texte de la note"));
         QVERIFY(active(w));
         QTest::keyClick(text, Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), App::child(w, "Command1"));
@@ -131,24 +129,6 @@ private slots:
         QCOMPARE(testutil::rowsOf(app.table())[1][Col::Stamp], QStringLiteral("Le 07/12 à 10:20"));
         QTest::keySequence(&app.w, QKeySequence(QStringLiteral("Ctrl+Q")));
         QCOMPARE(quit.count(), 1);
-    }
-
-    // On Monday 7 December, an alert of the fifteen days before that never fell due is grey; the
-    // file is not touched.
-    void missedAlertsInGrey()
-    {
-        const QByteArray notes = testutil::records({{"", "hier", "dimanche 06/12 9h30", ""},
-                                                    {"", "hier, échue", "dimanche 06/12 9h30", "1"},
-                                                    {"", "quinze jours", "dimanche 22/11 7h00", ""},
-                                                    {"", "seize jours", "samedi 21/11 7h00", ""},
-                                                    {"", "aujourd'hui", "lundi 07/12 9h00", ""}});
-        App app(notes);
-        QList<bool> grey;
-        for (int r = 0; r < 5; ++r)
-            grey << (app.gri->model()->index(r, 1).data(Qt::ForegroundRole).value<QColor>() ==
-                     QColor(Qt::gray));
-        QCOMPARE(grey, (QList<bool>{true, false, true, false, false}));
-        QCOMPARE(testutil::readFile(app.home.notesPath()), notes);
     }
 };
 

@@ -1,5 +1,4 @@
-// The list commands on the real table and file, through note windows that log what is done to
-// them; window placement from the written rules.
+// The list commands on the real table and file, through logging note windows; window placement.
 #include "app/listcommands.h"
 #include "app/placement.h"
 #include "testutil.h"
@@ -109,9 +108,8 @@ private slots:
         QCOMPARE(testutil::readFile(list.home.notesPath()), QByteArray("\"\",\"\",\"\",\"\"\r\n"));
     }
 
-    // Slot to cell in twips, on work areas in pixels of 15 twips: the written example (1280 x
-    // 1024, a 30-pixel taskbar at the bottom, k = 8), taskbars at the top and at the left, a work
-    // area lower than a cell.
+    // Slot to cell in twips (15 a pixel): the written example (1280 x 1024, a 30-pixel taskbar at the
+    // bottom, k = 8), taskbars at the top and at the left, a work area lower than a cell.
     void placement()
     {
         const QRect example(0, 0, 1280, 994), top(0, 30, 1280, 994), left(48, 0, 1232, 1024);

@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QTableView>
 
-// The program on a data folder of its own holding `notes` (none: no file), in French, its clock
-// in the test's hands; started unless `load` is false. Its list's model is checked all along.
+// The program on a data folder holding `notes` (none: no file), started unless `load` is false,
+// its clock in the test's hands; its list's model is checked all along.
 struct App {
     explicit App(const QByteArray &notes = {}, const QDateTime &start = MockClock().now(), bool load = true)
         : clock(start)

@@ -1,7 +1,5 @@
 #pragma once
 
-// What every test program shares: a clock in the test's hands, a data folder of its own, note
-// windows that only log, and the notes file's bytes and rows.
 #include "store/clock.h"
 #include "store/cp1252.h"
 #include "store/notesfile.h"
@@ -66,10 +64,7 @@ public:
 private:
     struct Window : NoteWindow {
         explicit Window(FakeWindows &owner) : owner(owner) {}
-        void say(const char *what)
-        {
-            owner.log << QStringLiteral("%1 %2").arg(QLatin1String(what)).arg(f_monindice);
-        }
+        void say(const char *what) { owner.log << QLatin1String(what) + u' ' + QString::number(f_monindice); }
         void activate() override { say("activate"); }
         void closeWindow() override
         {

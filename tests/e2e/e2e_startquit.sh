@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Starting and ending: the command line answers without a display; a StatusNotifier host (a
-# watcher of the test's own, on a private bus) reads the tray icon's menu; "Lancer à l'ouverture
-# de session" writes and removes the autostart entry; "Quitter" leaves the notes file byte for
-# byte as it was; ended from outside, what was typed is in the file.
+# Starting and ending: the command line without a display; the tray menu read by a StatusNotifier
+# host of the test's own; the autostart entry through its menu entry; "Quitter" leaves the notes
+# file byte for byte as it was; ended from outside, what was typed is in the file.
 . "$(dirname "$0")/lib.sh"
 bin=$1
 

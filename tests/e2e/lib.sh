@@ -1,6 +1,5 @@
-# Shared by the end-to-end scripts: the real program on a private X display, a data home of its
-# own, clean-up on exit. E2E_DISPLAY_SIZE (1280x1024x24), E2E_OUT (screenshots' folder), E2E_WM=1
-# (openbox as window manager), E2E_TRAY=1 (trayer as notification area).
+# The end-to-end scripts' driver: a private X display and data home, clean-up on exit. E2E_OUT: the
+# screenshots' folder; E2E_WM=1: openbox as window manager; E2E_TRAY=1: trayer as notification area.
 set -Eeuo pipefail
 # A failing command that ends a script outside any check says which one on the way out.
 E2E_ERR="" E2E_FAILED=0
@@ -12,7 +11,6 @@ e2e_fail() {
   [ -s "${E2E_TMP:-}/app.log" ] && { echo "-- program output:" >&2; tail -n 20 "$E2E_TMP/app.log" >&2; }
   exit 1
 }
-e2e_log() { echo "-- $*"; }
 
 E2E_OUT=${E2E_OUT:-$PWD} E2E_TMP=$(mktemp -d) E2E_PIDS=()
 mkdir -p "$E2E_OUT"
@@ -47,7 +45,7 @@ e2e_until() {
 e2e_start_display() {
   local fifo="$E2E_TMP/displayfd" n=""
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 "${E2E_DISPLAY_SIZE:-1280x1024x24}" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
   E2E_PIDS+=($!)
   read -r -t 20 n <"$fifo" && export DISPLAY=":$n" && e2e_until 5 xdpyinfo >/dev/null 2>&1 || e2e_fail "Xvfb did not start"
   if [ "${E2E_WM:-0}" = 1 ]; then

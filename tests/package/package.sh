@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# The Debian package: built with cpack, free of lintian errors and warnings; unpacked, the program,
-# its printing module and icons are where a desktop looks, the launcher and the AppStream tree pass
-# their validators, and the packaged program runs.
+# The Debian package: free of lintian errors and warnings; unpacked, its printing module and icons
+# in place, its launcher and AppStream tree valid, its program runs.
 #   package.sh <cpack> <build folder> <project version>
 set -euo pipefail
 cpack=$1 build=$2 version=$3

@@ -1,8 +1,5 @@
-// Damaged notes files and a writer killed at random. Every complete record of a damaged file
-// loads, the original is kept aside before the first write replaces it, and what is written reads
-// back. Killed at any moment, the writer leaves one whole version of those written, never a mix,
-// a cut or an empty file, never older than before; start-up then removes the writes' old
-// temporary files, and nothing else: not the user's own files beside planifs.txt.
+// Damaged notes files: every complete record loads, the original is kept aside before the first
+// write, what is written reads back. A writer killed at any moment leaves one whole version.
 #include "store/notescodec.h"
 #include "testutil.h"
 
@@ -37,9 +34,8 @@ private slots:
 
     void corpusFiles_data()
     {
-        // What each file loads (stamp, text, alert, alerted), by the reading rules: a quoted field runs
-        // to the next quote, the rest up to a comma or a line end is skipped; an unquoted one runs up
-        // to a comma or a line end; only records of four whole fields load; none: the placeholder row.
+        // What each file loads by the reading rules: a quoted field runs to the next quote, the rest to
+        // a comma or line end is skipped; only records of four whole fields load; none: the placeholder.
         const QStringList abcd = {"a", "b", "c", "d"}, abc1 = {"a", "b", "c", "1"}, efg = {"e", "f", "g", ""};
         const QList<std::pair<Rows, QStringList>> groups = {
             {{},
@@ -118,17 +114,17 @@ private slots:
         QVERIFY(QFile::setPermissions(notes, {}));
         for (const QString &path : {dir.path(), folder, notes})
             QVERIFY(chown(QFile::encodeName(path).constData(), 65534, 65534) == 0 || geteuid() != 0);
-        if (const pid_t pid = fork(); pid == 0) {
+        const pid_t pid = fork();
+        if (pid == 0) {
             NotesFile file(folder);
             NoteTable t;
             t.setUp();
             _exit((geteuid() != 0 || setuid(65534) == 0) && file.charger_notes(t) == 0 && file.ecrire_notes(t)
                       ? 0
                       : 1);
-        } else {
-            int status = 0;
-            QVERIFY(waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0);
         }
+        int status = 0;
+        QVERIFY(waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0);
         const QString aside =
             folder + QDir(folder).entryList({QStringLiteral("planifs-endommage-*")}).value(0);
         QVERIFY(QFile::setPermissions(aside, QFileDevice::ReadOwner));
@@ -136,6 +132,8 @@ private slots:
         QCOMPARE(testutil::readFile(notes), QByteArray("\"\",\"\",\"\",\"\"\r\n"));
     }
 
+    // Never a mix, a cut or an empty file, never older than before. Start-up then removes the
+    // writes' old temporary files and nothing else: not the user's own files beside planifs.txt.
     void killedWriterLeavesWholeVersion()
     {
         constexpr int kKills = 1000;
@@ -164,16 +162,11 @@ private slots:
 
         // An hour later, with the user's files and a write going on beside the leftovers.
         const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
-        qInfo("%d kills, %d after new versions; %lld temporary files left", kKills, advanced,
-              left.size() - 1);
-        const QStringList kept = {".planifs.txt.rappelix-tmp-0123456789abcdef",
-                                  "planifs-endommage-20261207-102000.txt",
-                                  "planifs.txt",
-                                  "planifs.txt.202612",
-                                  "planifs.txt.Ab12Cd",
-                                  "planifs.txt.ancien",
-                                  "planifs.txt.backup",
-                                  "pref1.txt"};
+        const QStringList kept =
+            QStringLiteral(".planifs.txt.rappelix-tmp-0123456789abcdef planifs-endommage-"
+                           "20261207-102000.txt planifs.txt planifs.txt.202612 planifs.txt.Ab12Cd "
+                           "planifs.txt.ancien planifs.txt.backup pref1.txt")
+                .split(u' ');
         for (const QString &name : left + kept.mid(1)) {
             QFile f(folder + name);
             QVERIFY(f.open(QIODevice::ReadWrite | QIODevice::Append) &&

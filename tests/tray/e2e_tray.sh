@@ -6,7 +6,6 @@ E2E_TRAY=1
 bin=$1
 
 viewable() { xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
-hidden() { ! viewable "$1"; }
 # The window of process $1 that the notification area has taken in: its icon.
 icon_of() {
   local w
@@ -26,7 +25,7 @@ main_of() {
 }
 reduce() { # "Réduire", the first entry of "&Fichier"
   e2e_menu "$main" f Return
-  e2e_until 5 hidden "$main" || e2e_fail "the main window did not hide"
+  e2e_until 5 eval '! viewable "$main"' || e2e_fail "the main window did not hide"
   sleep 0.5 # the menu lets the pointer go
 }
 
@@ -39,28 +38,29 @@ icon=$(icon_of "$E2E_APP")
 e2e_until 10 main_of "$E2E_APP" >/dev/null || e2e_fail "no main window"
 main=$(main_of "$E2E_APP")
 
-e2e_log "the left button brings the hidden window back when released, not when pressed"
+echo "-- the left button brings the hidden window back when released, not when pressed"
 reduce
 xdotool mousemove --window "$icon" 8 8 mousedown 1
 sleep 0.5 # time enough to act, had it acted on the press
-hidden "$main" || e2e_fail "the window came back on the press"
+! viewable "$main" || e2e_fail "the window came back on the press"
 xdotool mouseup 1
 e2e_until 5 viewable "$main" || e2e_fail "a left click did not show the main window"
 
-e2e_log "a second start brings the first copy forward and ends without writing"
-reduce
-timeout 20 env LANG=fr_FR.UTF-8 "$bin" >/dev/null 2>&1 || e2e_fail "the second copy failed or did not end"
-e2e_until 5 viewable "$main" || e2e_fail "the first copy did not come forward"
+second_start() {
+  reduce
+  timeout 20 env LANG=fr_FR.UTF-8 "$bin" >/dev/null 2>&1 || e2e_fail "the second copy failed or did not end"
+  e2e_until 5 viewable "$main" || e2e_fail "the first copy did not come forward"
+}
+echo "-- a second start brings the first copy forward and ends without writing"
+second_start
 [ "$(e2e_hex "$E2E_DATA/planifs.txt")" = "$before" ] || e2e_fail "the second copy wrote the notes file"
 
-e2e_log "the data folder removed under the running copy comes back with its guard"
+echo "-- the data folder removed under the running copy comes back with its guard"
 mv "$E2E_DATA" "$E2E_TMP/removed" # as a clean-up tool would, at once
 e2e_until 5 test -e "$E2E_DATA/rappelix.lock" || e2e_fail "the data folder and its lock did not come back"
-reduce
-timeout 20 env LANG=fr_FR.UTF-8 "$bin" >/dev/null 2>&1 || e2e_fail "the second copy failed or did not end"
-e2e_until 5 viewable "$main" || e2e_fail "the first copy did not come forward"
+second_start
 
-e2e_log "a right click opens the menu; \" &Quitter\" writes the notes and ends"
+echo "-- a right click opens the menu; \" &Quitter\" writes the notes and ends"
 reduce
 xdotool mousemove --window "$icon" 8 8 mousedown 3
 sleep 0.5
