@@ -14,10 +14,6 @@ QDateTime at(int h, int m, int s = 0, QDate day = QDate(2026, 12, 7)) // a Monda
 {
     return QDateTime(day, QTime(h, m, s));
 }
-QStringList note(const QString &text, const QString &alertText)
-{
-    return {QStringLiteral("Le 01/12 à 16:26"), text, alertText, QString()};
-}
 } // namespace
 
 class TestAlert : public QObject {
@@ -91,6 +87,9 @@ private slots:
     // it stands, as it is; the file holds the marks. Closed, it stays closed, after a restart too.
     void dueNotesComeUp()
     {
+        auto note = [](const char *text, const char *alert) {
+            return QStringList{"Le 01/12 à 16:26", text, alert, ""};
+        };
         App app(testutil::records({note("un", "lundi 07/12 10h00"), note("deux", "lundi 07/12 10h15"),
                                    note("Appeler le garage\r\navant midi", "lundi 07/12 10h15"),
                                    note("quatre", "lundi 07/12 10h30")}),

@@ -39,12 +39,11 @@ for text in 'Rendre les livres' 'Payer le loyer' 'Arroser les plantes'; do
   xdotool type --delay 10 "$text"
 done
 e2e_until 5 count_notes 3 || e2e_fail "expected three note windows"
-sleep 0.5
-e2e_screenshot notes-stacked
 # Slots 1 to 3 of a 1280 x 1024 work area, cells of 4965 x 1680 twips, 15 twips a pixel: each
 # frame's corner 4965 twips left of the right edge, and 1680, 3360, 5040 above the bottom.
 cells() { for w in $(note_windows); do e2e_frame "$w" | cut -d' ' -f1,2; done | sort | tr "\n" " "; }
 e2e_until 5 eval '[ "$(cells)" = "949 688 949 800 949 912 " ]' || e2e_fail "note frames off their cells: $(cells)"
+e2e_screenshot notes-stacked
 
 e2e_quit "$main"
 grep -q 'Arroser les plantes' "$E2E_DATA/planifs.txt" || e2e_fail "the last note was not saved"
