@@ -25,16 +25,19 @@ void ListCommands::newNote()
     m_session.ouvrir_fenetre(row, NoteWindowMaker::Fill::New);
 }
 
+void ListCommands::showRow(int row)
+{
+    if (m_session.table.TextMatrix(row, Col::Slot).isEmpty())
+        m_session.ouvrir_fenetre(row, NoteWindowMaker::Fill::Existing);
+    else if (NoteWindow *w = m_session.windowOfRow(row))
+        w->activate();
+}
+
 void ListCommands::view()
 {
-    const NoteTable &t = m_session.table;
-    const int r = t.Row();
-    if (r < 1 || r >= t.Rows())
-        return;
-    if (t.TextMatrix(r, Col::Slot).isEmpty())
-        m_session.ouvrir_fenetre(r, NoteWindowMaker::Fill::Existing);
-    else if (NoteWindow *w = m_session.windowOfRow(r))
-        w->activate();
+    const int r = m_session.table.Row();
+    if (r >= 1 && r < m_session.table.Rows())
+        showRow(r);
 }
 
 // Returns false when the row was the last one, now the placeholder row.
@@ -78,15 +81,9 @@ void ListCommands::removeAll()
 
 void ListCommands::showAll()
 {
-    const NoteTable &t = m_session.table;
-    const int n = t.Rows() - 1;
-    for (int i = 1; i <= n; ++i) {
-        const QString &c = t.TextMatrix(i, Col::Slot);
-        if (c.isEmpty())
-            m_session.ouvrir_fenetre(i, NoteWindowMaker::Fill::Existing);
-        else if (NoteWindow *w = m_session.windowOfRow(i))
-            w->activate();
-    }
+    const int n = m_session.table.Rows() - 1;
+    for (int i = 1; i <= n; ++i)
+        showRow(i);
 }
 
 void ListCommands::hideAll()

@@ -26,6 +26,7 @@ public:
     void hideAll();
 
 private:
+    void showRow(int row); // its window to the front, or a new one loaded from the row
     bool removeRow(int row);
 
     Session &m_session;
