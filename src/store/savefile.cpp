@@ -126,7 +126,8 @@ SaveResult saveWhole(const QString &path, QByteArrayView bytes)
         return SaveResult::failure(systemErrorText(errno));
     // Whatever goes wrong from here, the temporary file is ours to remove.
     auto fail = [&](int error) {
-        ::close(fd);
+        if (fd >= 0)
+            ::close(fd);
         if (!unnamed)
             ::unlink(tmp.constData());
         return SaveResult::failure(systemErrorText(error));
@@ -155,16 +156,10 @@ SaveResult saveWhole(const QString &path, QByteArrayView bytes)
             return fail(errno);
         unnamed = false;
     }
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(tmp.constData());
-        return SaveResult::failure(systemErrorText(error));
-    }
-    if (::rename(tmp.constData(), target.constData()) != 0) {
-        const int error = errno;
-        ::unlink(tmp.constData());
-        return SaveResult::failure(systemErrorText(error));
-    }
+    const int closed = ::close(fd);
+    fd = -1;
+    if (closed != 0 || ::rename(tmp.constData(), target.constData()) != 0)
+        return fail(errno);
     // The rename itself reaches the disk with the folder; some file systems cannot say so.
     const int dir = ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
