@@ -26,6 +26,15 @@ int main(int argc, char *argv[])
         std::fputs(answer->err.toLocal8Bit().constData(), stderr);
         return answer->exitCode;
     }
+    if (noDisplay(arguments, qEnvironmentVariable("DISPLAY"), qEnvironmentVariable("WAYLAND_DISPLAY"),
+                  qEnvironmentVariable("QT_QPA_PLATFORM"))) {
+        std::fputs(QStringLiteral("Rappelix : aucun affichage graphique n'a été trouvé (ni DISPLAY ni "
+                                  "WAYLAND_DISPLAY). Lancez Rappelix depuis une session graphique.\n")
+                       .toLocal8Bit()
+                       .constData(),
+                   stderr);
+        return 1;
+    }
     if (preferX11(qEnvironmentVariable("WAYLAND_DISPLAY"), qEnvironmentVariable("QT_QPA_PLATFORM"),
                   qEnvironmentVariable("DISPLAY")))
         qputenv("QT_QPA_PLATFORM", "xcb");

@@ -1,5 +1,7 @@
 #include "alerttext.h"
 
+#include <algorithm>
+
 namespace alert {
 
 QString dayText(QDate date, const QLocale &locale)
@@ -31,6 +33,24 @@ QStringList minuteEntries()
 QString compose(const QString &day, const QString &hour, const QString &minutes)
 {
     return day + QLatin1Char(' ') + hour + QLatin1Char('h') + minutes;
+}
+
+QString widestAlert(const std::function<int(const QString &)> &width, const QLocale &locale)
+{
+    auto widest = [&width](const QStringList &texts) {
+        return *std::max_element(texts.begin(), texts.end(), [&width](const QString &a, const QString &b) {
+            return width(a) < width(b);
+        });
+    };
+    QStringList names, days, months;
+    for (int d = 0; d < 7; ++d)
+        names << locale.toString(QDate(2026, 1, 5).addDays(d), QStringLiteral("dddd"));
+    for (int n = 1; n <= 31; ++n)
+        (n <= 12 ? months : days) << QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+    days += months;
+    // Spelt as dayText() spells a day.
+    const QString day = widest(names) + u' ' + widest(days) + u'/' + widest(months);
+    return compose(day, widest(hourEntries()), widest(minuteEntries()));
 }
 
 std::optional<Parts> split(const QString &text)

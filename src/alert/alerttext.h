@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTime>
+#include <functional>
 #include <optional>
 
 // The alert text "dddd dd/mm 9h30" of column 2: composing, splitting and the due rule.
@@ -22,6 +23,10 @@ QStringList hourEntries();   // "7" .. "19"
 QStringList minuteEntries(); // "00" "15" "30" "45"
 
 QString compose(const QString &day, const QString &hour, const QString &minutes);
+
+// The widest alert text the editor can make, as `width` measures texts: the widest weekday name,
+// day, month, hour and minutes together.
+QString widestAlert(const std::function<int(const QString &)> &width, const QLocale &locale = QLocale());
 
 struct Parts {
     QString day, hour, minutes;

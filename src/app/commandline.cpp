@@ -63,3 +63,23 @@ bool preferX11(const QString &waylandDisplay, const QString &qpaPlatform, const 
     const QString number = display.mid(1).section(u'.', 0, 0);
     return QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X") + number);
 }
+
+bool noDisplay(const QStringList &arguments, const QString &display, const QString &waylandDisplay,
+               const QString &qpaPlatform)
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    if (!display.isEmpty() || !waylandDisplay.isEmpty() || !qpaPlatform.isEmpty())
+        return false;
+    for (const QString &argument : arguments)
+        if (argument.startsWith(QLatin1String("-platform")) ||
+            argument.startsWith(QLatin1String("--platform")))
+            return false;
+    return true;
+#else
+    Q_UNUSED(arguments);
+    Q_UNUSED(display);
+    Q_UNUSED(waylandDisplay);
+    Q_UNUSED(qpaPlatform);
+    return false;
+#endif
+}

@@ -18,3 +18,8 @@ std::optional<CommandLineAnswer> answerCommandLine(const QStringList &arguments)
 // On a Wayland desktop the program cannot place its windows; where XWayland serves too, and
 // nothing asked for a platform, it is to run on X11.
 bool preferX11(const QString &waylandDisplay, const QString &qpaPlatform, const QString &display);
+
+// Where X11 and Wayland are the displays: none is named (DISPLAY, WAYLAND_DISPLAY) and no platform
+// is asked for (QT_QPA_PLATFORM, -platform), so that Qt would find none and abort.
+bool noDisplay(const QStringList &arguments, const QString &display, const QString &waylandDisplay,
+               const QString &qpaPlatform);

@@ -78,15 +78,15 @@ f_iir::~f_iir()
 void f_iir::buildWindow()
 {
     auto *client = new QWidget(this);
-    client->setFixedSize(twips::size(8625, 2910));
     setCentralWidget(client);
+    twips::Form form(client);
     twips::setBackground(this, twips::kLightYellow);
     twips::setBackground(client, twips::kLightYellow);
 
     Frame6 = new QFrame(client);
     Frame6->setObjectName(QStringLiteral("Frame6"));
     Frame6->setFrameShape(QFrame::NoFrame);
-    Frame6->setGeometry(twips::rect(0, -90, 8750, 3015));
+    form.place(Frame6, twips::rect(0, -90, 8750, 3015));
     twips::setBackground(Frame6, twips::kLightYellow);
 
     m_model = new NoteTableModel(m_session.table, this);
@@ -95,7 +95,7 @@ void f_iir::buildWindow()
     gri->setAccessibleName(QStringLiteral("Liste des notes"));
     gri->setHorizontalHeader(new ListHeader(Qt::Horizontal, gri));
     gri->setVerticalHeader(new ListHeader(Qt::Vertical, gri));
-    gri->setGeometry(twips::rect(30, 120, 8595, 2295));
+    form.place(gri, twips::rect(30, 120, 8595, 2295));
     gri->setModel(m_model);
     gri->setSelectionBehavior(QAbstractItemView::SelectRows);
     gri->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -112,15 +112,16 @@ void f_iir::buildWindow()
             });
     connect(m_model, &NoteTableModel::tableRowMoved, this, &f_iir::selectRow);
 
-    auto button = [this](const char *name, const QString &caption, int left) {
+    auto button = [this, &form](const char *name, const QString &caption, int left) {
         auto *b = new QPushButton(caption, Frame6);
         b->setObjectName(QLatin1String(name));
-        b->setGeometry(twips::rect(left, 2520, 2055, 375));
+        form.place(b, twips::rect(left, 2520, 2055, 375));
         return b;
     };
     Command1 = button("Command1", QStringLiteral("Nouvelle"), 360);
     Command2 = button("Command2", QStringLiteral("Voir"), 3240);
     Command3 = button("Command3", QStringLiteral("Supprimer"), 6240);
+    form.fit(twips::size(8625, 2910));
     connect(Command1, &QPushButton::clicked, this, &f_iir::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &f_iir::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &f_iir::Command3_Click);
@@ -153,6 +154,7 @@ void f_iir::buildMenus()
         m->setObjectName(QLatin1String(name));
         return m;
     };
+    twips::keepSystemColours(menuBar()); // the menus keep the desktop's look
     m_fichier = menu(menuBar()->addMenu(QStringLiteral("&Fichier")), "m_fichier");
     m_tache = action(m_fichier, "m_tache", QStringLiteral("Réduire"), &f_iir::m_tache_Click);
     m_imprimer = action(m_fichier, "m_imprimer", QStringLiteral("&Imprimer"), &f_iir::m_imprimer_Click);
@@ -247,9 +249,17 @@ void f_iir::waitForTray()
 void f_iir::setUpGrid()
 {
     m_session.table.setUp();
-    // Columns 0, 3 and 4, a twip wide, are not shown at all.
-    gri->setColumnWidth(0, twips::px(6400));
-    gri->setColumnWidth(1, twips::px(1800));
+    // Columns 0, 3 and 4, a twip wide, are not shown at all. The Alerte column is as wide as the
+    // widest alert text the editor can make, with the item's margins and the grid line; the Note
+    // column has the rest of the room the two share, which grows with the list.
+    const int shared = twips::px(6400 + 1800) * gri->width() / twips::px(8595);
+    const QFontMetrics metrics(gri->font());
+    const int margins = 2 * (gri->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, gri) + 1) + 1;
+    const QString widest =
+        alert::widestAlert([&metrics](const QString &text) { return metrics.horizontalAdvance(text); });
+    const int alertWidth = qMax(twips::px(1800), metrics.horizontalAdvance(widest) + margins);
+    gri->setColumnWidth(0, shared - alertWidth);
+    gri->setColumnWidth(1, alertWidth);
 }
 
 void f_iir::selectRow(int row)
@@ -281,15 +291,19 @@ void f_iir::tellFallenDue(const QList<int> &rows)
             windows << w;
         }
     }
-    m_notifier->notify(rows.size() == 1 ? QStringLiteral("Alerte") : QStringLiteral("Alertes"), lines,
-                       [windows] {
-                           for (const QPointer<QWidget> &w : windows)
-                               if (w) {
-                                   w->show();
-                                   w->raise();
-                                   w->activateWindow();
-                               }
-                       });
+    const int notice = m_notifier->notify(
+        rows.size() == 1 ? QStringLiteral("Alerte") : QStringLiteral("Alertes"), lines, [windows] {
+            for (const QPointer<QWidget> &w : windows)
+                if (w) {
+                    w->show();
+                    w->raise();
+                    w->activateWindow();
+                }
+        });
+    // It stays until the user has one of its notes before them, by whatever way.
+    for (const QPointer<QWidget> &w : std::as_const(windows))
+        if (auto *note = qobject_cast<f_test *>(w))
+            connect(note, &f_test::seen, m_notifier, [this, notice] { m_notifier->withdraw(notice); });
 }
 
 // Alerts whose day passed while the program was not running never fall due; they are drawn in
@@ -305,7 +319,14 @@ void f_iir::tellMissed()
             lines << alert::noticeLine(t.TextMatrix(r, Col::Alert), t.TextMatrix(r, Col::Text));
     if (!lines.isEmpty())
         QTimer::singleShot(0, this, [this, lines] {
-            m_notifier->notify(QStringLiteral("Alertes manquées"), lines, [this] { restaurer_fenetre(); });
+            const int notice = m_notifier->notify(QStringLiteral("Alertes manquées"), lines,
+                                                  [this] { restaurer_fenetre(); });
+            // It stays until the user brings the list forward, by whatever way.
+            auto withdraw = [this, notice] { m_notifier->withdraw(notice); };
+            connect(m_tray, &TrayIcon::restoreRequested, m_notifier, withdraw);
+            connect(mPopRestore, &QAction::triggered, m_notifier, withdraw);
+            if (m_session.guard)
+                connect(m_session.guard, &SingleCopy::restoreRequested, m_notifier, withdraw);
         });
 }
 

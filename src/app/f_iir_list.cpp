@@ -38,8 +38,14 @@ void f_iir::lire_zone_travail()
 // A window shown where it belongs is framed there, where one moved after showing would not be.
 void f_iir::positionner_fenetre(QWidget *window, int slot)
 {
-    const QPoint cell = cellOfSlot(slot, m_workArea);
-    showFrameAt(window, QPoint(twips::px(cell.x()), twips::px(cell.y())));
+    // A note window grown for a large desktop font (its client area is 4905 x 1305 twips at the
+    // font it was drawn for) takes cells grown as much, so that the cells stay on the screen.
+    const double x = qMax(1.0, window->width() / double(twips::px(4905)));
+    const double y = qMax(1.0, window->height() / double(twips::px(1305)));
+    const WorkArea &a = m_workArea;
+    const QPoint cell =
+        cellOfSlot(slot, {int(a.left / x), int(a.top / y), int(a.width / x), int(a.height / y)});
+    showFrameAt(window, QPoint(twips::px(int(cell.x() * x)), twips::px(int(cell.y() * y))));
 }
 
 void f_iir::Command1_Click()

@@ -3,7 +3,6 @@
 #include "note/twips.h"
 #include "help/helptext.h"
 
-#include <QApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -12,13 +11,13 @@ f_help::f_help() : QWidget(nullptr)
     // No owner: the help window stays when the main window hides in the tray.
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Aide"));
-    setFixedSize(twips::size(6465, 5130));
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     twips::setBackground(this, twips::kLightYellow);
 
     Text1 = new QPlainTextEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setGeometry(twips::rect(120, 120, 6255, 4215));
+    twips::Form form(this);
+    form.place(Text1, twips::rect(120, 120, 6255, 4215));
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Text1->setTabChangesFocus(true); // Tab moves on to "Ok" rather than typing a tab
@@ -32,17 +31,14 @@ f_help::f_help() : QWidget(nullptr)
     font.setPointSizeF(9.75);
     Text1->setFont(font);
     // The text box keeps the system's own colours; only the window is yellow.
-    QPalette boxPalette = Text1->palette();
-    const QPalette system = QApplication::palette(Text1);
-    boxPalette.setColor(QPalette::Base, system.color(QPalette::Base));
-    boxPalette.setColor(QPalette::Window, system.color(QPalette::Window));
-    Text1->setPalette(boxPalette);
+    twips::keepSystemColours(Text1);
     QString text = helpText();
     Text1->setPlainText(text.replace(QLatin1String("\r\n"), QLatin1String("\n")));
 
     Command1 = new QPushButton(QStringLiteral("Ok"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(twips::rect(2520, 4560, 1575, 375));
+    form.place(Command1, twips::rect(2520, 4560, 1575, 375));
+    form.fit(twips::size(6465, 5130));
     connect(Command1, &QPushButton::clicked, this, &f_help::Command1_Click);
 
     setTabOrder(Text1, Command1);

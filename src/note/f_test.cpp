@@ -4,6 +4,7 @@
 #include "note/twips.h"
 #include "store/session.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -13,32 +14,23 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 
-QLabel *smallLabel(const QString &text, QWidget *parent, const QRect &geometry)
+QLabel *smallLabel(const QString &text, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
-    label->setGeometry(geometry);
     twips::setBackground(label, twips::kLightYellow);
     return label;
 }
 
-QComboBox *list(QWidget *parent, const QRect &geometry)
+// The note window is announced as a window, as the main window is, rather than as a pane.
+QAccessibleInterface *noteWindowAccessible(const QString &className, QObject *object)
 {
-    auto *combo = new QComboBox(parent); // not editable: the user can only pick an entry
-    combo->setGeometry(geometry);
-    return combo;
-}
-
-// The summary line, the buttons and the lists keep the system's own colours, even when the
-// window around them turns red.
-void keepSystemColours(QWidget *widget)
-{
-    QPalette system = QApplication::palette(widget);
-    for (auto role : {QPalette::Window, QPalette::WindowText, QPalette::Button, QPalette::Base})
-        system.setColor(role, system.color(role));
-    widget->setPalette(system);
+    if (className == QLatin1String("f_test") && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+    return nullptr;
 }
 
 // Qt's default wrapping measures a whole word before it breaks a line, so a run of thousands of
@@ -116,23 +108,24 @@ f_test::f_test(Session &session, const Clock &clock) : QWidget(nullptr), m_sessi
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Note"));
-    setFixedSize(twips::size(4905, 1305));
+    [[maybe_unused]] static const bool announced = (QAccessible::installFactory(noteWindowAccessible), true);
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     twips::setBackground(this, twips::kLightYellow);
 
+    twips::Form form(this);
     Command1 = new QPushButton(QStringLiteral("M'alerter"), this);
-    Command1->setGeometry(twips::rect(120, 30, 1335, 300));
+    form.place(Command1, twips::rect(120, 30, 1335, 300));
     Label1 = new QLabel(this);
-    Label1->setGeometry(twips::rect(1550, 60, 1800, 255));
+    form.place(Label1, twips::rect(1550, 60, 1800, 255));
     Label1->setAlignment(Qt::AlignCenter);
     Label1->setTextFormat(Qt::PlainText); // column 2 as it is, even when it looks like markup
-    keepSystemColours(Label1);
+    twips::keepSystemColours(Label1);
     Label1->setAutoFillBackground(true);
     Command2 = new QPushButton(QStringLiteral("Pas d'alerte"), this);
-    Command2->setGeometry(twips::rect(3400, 30, 1335, 300));
+    form.place(Command2, twips::rect(3400, 30, 1335, 300));
 
     Text2 = new QPlainTextEdit(this);
-    Text2->setGeometry(twips::rect(0, 480, 4875, 800));
+    form.place(Text2, twips::rect(0, 480, 4875, 800));
     Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QFont verdana(QStringLiteral("Verdana"));
@@ -145,23 +138,33 @@ f_test::f_test(Session &session, const Clock &clock) : QWidget(nullptr), m_sessi
     watchRuns(Text2);
 
     Frame1 = new QFrame(this);
-    Frame1->setGeometry(twips::rect(0, 400, 4845, 885));
+    form.place(Frame1, twips::rect(0, 400, 4845, 885));
     twips::setBackground(Frame1, twips::kLightYellow);
-    Label2 = smallLabel(QStringLiteral("Le"), Frame1, twips::rect(200, 405, 255, 255));
-    Combo1 = list(Frame1, twips::rect(480, 360, 1815, 315));
-    Label3 = smallLabel(QStringLiteral("à"), Frame1, twips::rect(2325, 405, 255, 255));
-    Combo2 = list(Frame1, twips::rect(2520, 360, 615, 315));
-    Label4 = smallLabel(QStringLiteral("H"), Frame1, twips::rect(3195, 405, 255, 255));
-    Combo3 = list(Frame1, twips::rect(3375, 360, 615, 315));
+    Label2 = smallLabel(QStringLiteral("Le"), Frame1);
+    Combo1 = new QComboBox(Frame1); // not editable: the user can only pick an entry
+    Label3 = smallLabel(QStringLiteral("à"), Frame1);
+    Combo2 = new QComboBox(Frame1);
+    Label4 = smallLabel(QStringLiteral("H"), Frame1);
+    Combo3 = new QComboBox(Frame1);
+    form.place(Label2, twips::rect(200, 405, 255, 255));
+    form.place(Combo1, twips::rect(480, 360, 1815, 315));
+    form.place(Label3, twips::rect(2325, 405, 255, 255));
+    form.place(Combo2, twips::rect(2520, 360, 615, 315));
+    form.place(Label4, twips::rect(3195, 405, 255, 255));
+    form.place(Combo3, twips::rect(3375, 360, 615, 315));
     Label2->setBuddy(Combo1);
     Label3->setBuddy(Combo2);
     Label4->setBuddy(Combo3);
+    // A list is announced by its name, then its value.
+    Combo1->setAccessibleName(QStringLiteral("Jour"));
+    Combo2->setAccessibleName(QStringLiteral("Heure"));
+    Combo3->setAccessibleName(QStringLiteral("Minutes"));
     Command3 = new QPushButton(QStringLiteral("Ok"), Frame1);
-    Command3->setGeometry(twips::rect(4080, 360, 500, 300));
+    form.place(Command3, twips::rect(4080, 360, 500, 300));
     Frame1->raise();
     Frame1->hide();
     for (QWidget *w : std::initializer_list<QWidget *>{Command1, Command2, Command3, Combo1, Combo2, Combo3})
-        keepSystemColours(w);
+        twips::keepSystemColours(w);
     const std::pair<QWidget *, const char *> names[] = {
         {Command1, "Command1"}, {Label1, "Label1"}, {Command2, "Command2"}, {Text2, "Text2"},
         {Frame1, "Frame1"},     {Label2, "Label2"}, {Combo1, "Combo1"},     {Label3, "Label3"},
@@ -198,6 +201,7 @@ f_test::f_test(Session &session, const Clock &clock) : QWidget(nullptr), m_sessi
     connect(Text2, &QPlainTextEdit::textChanged, this, &f_test::Text2_Change);
 
     Form_Load();
+    form.fit(twips::size(4905, 1305)); // the lists are filled: their widest entries count
 }
 
 void f_test::Form_Load()
@@ -290,8 +294,17 @@ bool f_test::pressFocusedButton()
     return true;
 }
 
+void f_test::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    windowHandle()->installEventFilter(this); // the window's input, whichever control it goes to
+}
+
 bool f_test::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == windowHandle() &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress))
+        emit seen();
     if (watched != Text2 && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && pressFocusedButton())
@@ -355,6 +368,7 @@ void f_test::activate()
 {
     activateWindow();
     raise();
+    emit seen();
 }
 
 void f_test::closeWindow()
@@ -366,6 +380,7 @@ void f_test::closeEvent(QCloseEvent *event)
 {
     if (!m_closed) {
         m_closed = true;
+        emit seen();
         m_session.windowClosed(*this);
     }
     event->accept();

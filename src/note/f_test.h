@@ -34,8 +34,12 @@ public:
     void Command2_Click(); // Pas d'alerte
     void Command3_Click(); // Ok
 
+signals:
+    void seen(); // brought forward, clicked or typed into, or closed: the user has it before them
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

@@ -30,15 +30,20 @@ QByteArray Autostart::entry(const QString &program)
     for (const char *special : {"\\", "\"", "`", "$"})
         quoted.replace(QLatin1String(special), QLatin1Char('\\') + QLatin1String(special));
     quoted.replace(QLatin1String("\\"), QLatin1String("\\\\"));
+    // TryExec= takes the (absolute) path as a plain value, a backslash doubled. A session's
+    // autostart runner skips the entry once the program is gone, removed with its package.
+    QString path = program;
+    path.replace(QLatin1String("\\"), QLatin1String("\\\\"));
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
                           "Name=Rappelix\n"
                           "Comment=Garder de courtes notes et être alerté à l'heure dite\n"
+                          "TryExec=%2\n"
                           "Exec=\"%1\"\n"
                           "Icon=rappelix\n"
                           "Terminal=false\n"
                           "X-GNOME-Autostart-enabled=true\n")
-        .arg(quoted)
+        .arg(quoted, path)
         .toUtf8();
 }
 

@@ -26,16 +26,18 @@ Notifier::Notifier(TrayIcon *tray, QObject *parent) : QObject(parent), m_tray(tr
     });
 }
 
-void Notifier::notify(const QString &summary, const QStringList &lines, std::function<void()> onActivated)
+int Notifier::notify(const QString &summary, const QStringList &lines, std::function<void()> onActivated)
 {
+    const int handle = ++m_lastHandle;
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         fallBack(summary, lines, std::move(onActivated));
-        return;
+        return handle;
     }
+    m_pending.insert(handle, false);
     if (m_connected) {
-        send(summary, lines, std::move(onActivated));
-        return;
+        send(summary, lines, {handle, std::move(onActivated)});
+        return handle;
     }
     // First the service's capabilities: whether it is there, and whether it reads markup. Never
     // a blocking call: the alerts go on while it answers, or not.
@@ -47,20 +49,23 @@ void Notifier::notify(const QString &summary, const QStringList &lines, std::fun
     auto *watcher =
         new QDBusPendingCallWatcher(bus.asyncCall(call(QStringLiteral("GetCapabilities")), kTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, summary, lines, onActivated = std::move(onActivated)](QDBusPendingCallWatcher *w) mutable {
+            [this, summary, lines,
+             shown = Shown{handle, std::move(onActivated)}](QDBusPendingCallWatcher *w) mutable {
                 w->deleteLater();
                 QDBusPendingReply<QStringList> reply = *w;
                 if (reply.isError()) {
-                    fallBack(summary, lines, std::move(onActivated));
+                    m_pending.remove(shown.handle);
+                    fallBack(summary, lines, std::move(shown.onActivated));
                     return;
                 }
                 m_connected = true;
                 m_markup = reply.value().contains(QStringLiteral("body-markup"));
-                send(summary, lines, std::move(onActivated));
+                send(summary, lines, std::move(shown));
             });
+    return handle;
 }
 
-void Notifier::send(const QString &summary, const QStringList &lines, std::function<void()> onActivated)
+void Notifier::send(const QString &summary, const QStringList &lines, Shown shown)
 {
     QString body = lines.join(u'\n');
     if (m_markup)
@@ -69,21 +74,40 @@ void Notifier::send(const QString &summary, const QStringList &lines, std::funct
     message << QStringLiteral("Rappelix") << uint(0) << QStringLiteral("rappelix") << summary << body
             << QStringList{QStringLiteral("default"), QStringLiteral("Afficher")}
             << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("rappelix")},
-                           {QStringLiteral("urgency"), QVariant::fromValue(uchar(1))}}
-            << int(-1);
+                           {QStringLiteral("urgency"), QVariant::fromValue(uchar(1))},
+                           {QStringLiteral("resident"), true}} // kept after its action, till withdrawn
+            << int(0);                                         // never expires: the user may be away
     auto *watcher =
         new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(message, kTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, summary, lines, onActivated = std::move(onActivated)](QDBusPendingCallWatcher *w) mutable {
+            [this, summary, lines, shown = std::move(shown)](QDBusPendingCallWatcher *w) mutable {
                 w->deleteLater();
                 QDBusPendingReply<uint> reply = *w;
+                const int handle = shown.handle;
+                const bool withdrawn = m_pending.take(handle);
                 if (reply.isError()) {
                     m_connected = false; // the service went: ask again next time
-                    fallBack(summary, lines, std::move(onActivated));
-                } else {
-                    m_shown.insert(reply.value(), std::move(onActivated));
+                    fallBack(summary, lines, std::move(shown.onActivated));
+                    return;
                 }
+                m_shown.insert(reply.value(), std::move(shown));
+                if (withdrawn)
+                    withdraw(handle);
             });
+}
+
+void Notifier::withdraw(int handle)
+{
+    for (auto it = m_shown.cbegin(); it != m_shown.cend(); ++it)
+        if (it->handle == handle) {
+            QDBusMessage message = call(QStringLiteral("CloseNotification"));
+            message << it.key();
+            QDBusConnection::sessionBus().asyncCall(message, kTimeoutMs);
+            m_shown.erase(it);
+            return;
+        }
+    if (m_pending.contains(handle))
+        m_pending[handle] = true; // closed as soon as it is shown
 }
 
 void Notifier::fallBack(const QString &summary, const QStringList &lines, std::function<void()> onActivated)
@@ -95,8 +119,11 @@ void Notifier::fallBack(const QString &summary, const QStringList &lines, std::f
 void Notifier::actionInvoked(uint id, const QString &key)
 {
     // The signal goes to every client of the service: only ours count.
-    if (key == QLatin1String("default") && m_shown.contains(id))
-        m_shown.value(id)();
+    if (key == QLatin1String("default") && m_shown.contains(id)) {
+        const Shown shown = m_shown.value(id);
+        shown.onActivated();
+        withdraw(shown.handle);
+    }
 }
 
 void Notifier::closed(uint id, uint)

@@ -16,20 +16,29 @@ class Notifier : public QObject {
 public:
     Notifier(TrayIcon *tray, QObject *parent = nullptr);
 
-    void notify(const QString &summary, const QStringList &lines, std::function<void()> onActivated);
+    // Shows a notification that stays until the user acts on it or it is withdrawn; gives its
+    // handle for withdraw(). Once activated, it is withdrawn too.
+    int notify(const QString &summary, const QStringList &lines, std::function<void()> onActivated);
+    void withdraw(int handle); // the user has seen what it tells; of any handle, at any time
 
 private slots:
     void actionInvoked(uint id, const QString &key);
     void closed(uint id, uint reason);
 
 private:
-    void send(const QString &summary, const QStringList &lines, std::function<void()> onActivated);
+    struct Shown {
+        int handle;
+        std::function<void()> onActivated;
+    };
+    void send(const QString &summary, const QStringList &lines, Shown shown);
     void fallBack(const QString &summary, const QStringList &lines, std::function<void()> onActivated);
 
     TrayIcon *m_tray;
     bool m_connected = false;  // the service answered
     bool m_subscribed = false; // to its signals
     bool m_markup = false;     // the service reads the body as markup
-    QHash<uint, std::function<void()>> m_shown;
+    int m_lastHandle = 0;
+    QHash<uint, Shown> m_shown; // by the service's id
+    QHash<int, bool> m_pending; // handles sent, not yet given an id: withdrawn already?
     std::function<void()> m_trayMessage;
 };

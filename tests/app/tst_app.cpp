@@ -69,7 +69,8 @@ private slots:
         }
     }
 
-    // The question of "Tout supprimer" and the about box lay their text out whole, in any font.
+    // The question of "Tout supprimer", the about box and the list's Alerte column (the window
+    // keeping its width) show their text whole, in any font.
     void messagesShowWholeText()
     {
         const QFont desktop = QApplication::font();
@@ -77,7 +78,10 @@ private slots:
         for (const QFont &font :
              {desktop, QFont(QStringLiteral("DejaVu Sans"), 7), QFont(QStringLiteral("DejaVu Serif"), 16)}) {
             QApplication::setFont(font);
-            App app;
+            App app(testutil::records({{"Le 01/12 à 16:26", "pain", "mercredi 16/12 19h45", ""}}));
+            if (app.gri->columnWidth(1) < static_cast<QAbstractItemView *>(app.gri)->sizeHintForColumn(1))
+                cut << app.cell(1, Col::Alert);
+            QCOMPARE(app.w.centralWidget()->width(), 575); // 8625 twips
             for (const char *command : {"m_reinit", "m_apropos"}) {
                 QTimer::singleShot(0, [&] {
                     auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());

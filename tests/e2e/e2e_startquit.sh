@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Starting and ending: the command line without a display; the tray menu read by a StatusNotifier
-# host of the test's own; the autostart entry through its menu entry; "Quitter" leaves the notes
+# Starting and ending: the command line without a display, and no display at all; the tray menu
+# read by a StatusNotifier host of the test's own; the autostart entry through its menu entry; "Quitter" leaves the notes
 # file byte for byte as it was; ended from outside, what was typed is in the file.
 . "$(dirname "$0")/lib.sh"
 bin=$1
 
 env -u DISPLAY "$bin" --help | grep -q "Affiche la version" || e2e_fail "--help without a display"
+status=0
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$bin" 2>"$E2E_TMP/err" || status=$?
+[ $status = 1 ] && grep -q "aucun affichage graphique" "$E2E_TMP/err" || e2e_fail "no display: $status, $(cat "$E2E_TMP/err")"
 
 # Two notes, the second alerted; Windows-1252 bytes (\xe0 is "à", \xa4 is a quote in a text).
 printf '"Le 01/12 \xe0 16:26","Acheter du pain~Appeler le \xa4garage\xa4","lundi 08/12 9h30",""\r\n"Le 02/12 \xe0 09:05","Rendre les livres","mardi 02/12 14h00","1"\r\n' \
@@ -22,7 +25,8 @@ e2e_until 10 test -s "$E2E_TMP/menu" || e2e_fail "no tray item registered"
 autostart=$XDG_CONFIG_HOME/autostart/rappelix.desktop
 e2e_menu "$win" o Down Return # "Options", second entry
 e2e_until 5 test -e "$autostart" || e2e_fail "no autostart entry"
-grep -qx "Exec=\"$(readlink -f "$bin")\"" "$autostart" || e2e_fail "the entry does not start the program: $(cat "$autostart")"
+grep -qx "Exec=\"$(readlink -f "$bin")\"" "$autostart" && grep -qx "TryExec=$(readlink -f "$bin")" "$autostart" ||
+  e2e_fail "the entry does not start the program: $(cat "$autostart")"
 e2e_menu "$win" o Down Return
 e2e_until 5 eval '! test -e "$autostart"' || e2e_fail "the autostart entry stayed"
 e2e_quit "$win"

@@ -3,8 +3,9 @@
 """usage: fake_desktop.py notifications LOG ACTIVATE-FILE -- COMMAND...
        fake_desktop.py watcher LOG -- COMMAND...
 Owns the service's name, then runs COMMAND and ends with it.
-notifications: each Notify goes to LOG as a JSON line; once ACTIVATE-FILE exists, the last
-notification is activated (ActionInvoked "default").
+notifications: each Notify goes to LOG as a JSON line, with its timeout and "resident" hint, and
+each CloseNotification as {"closed": ID}; once ACTIVATE-FILE exists, the last notification is
+activated (ActionInvoked "default").
 watcher: the labels of the first registered item's menu go to LOG as a JSON line ([] for none)."""
 import json, subprocess, sys, os
 import dbus, dbus.service
@@ -25,8 +26,14 @@ class Notifications(dbus.service.Object):
     def Notify(self, app, replaces, icon, summary, body, actions, hints, timeout):
         self.last += 1
         with open(self.log, "a") as f:
-            print(json.dumps({"app": app, "summary": summary, "body": body, "actions": list(actions)}), file=f)
+            print(json.dumps({"app": app, "summary": summary, "body": body, "actions": list(actions),
+                              "timeout": int(timeout), "resident": bool(hints.get("resident", False))}), file=f)
         return self.last
+
+    @dbus.service.method(NOTIFICATIONS, in_signature="u")
+    def CloseNotification(self, nid):
+        with open(self.log, "a") as f:
+            print(json.dumps({"closed": int(nid)}), file=f)
 
     @dbus.service.method(NOTIFICATIONS, out_signature="as")
     def GetCapabilities(self):

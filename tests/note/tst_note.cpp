@@ -2,7 +2,11 @@
 // and "Pas d'alerte" do to the row and the file, Enter, the summary line, a text kept to the byte.
 #include "testapp.h"
 
+#include <QAccessible>
 #include <QComboBox>
+#include <QScopeGuard>
+#include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 
@@ -111,6 +115,52 @@ private slots:
 
     // Every character a note can hold in the file goes through "Voir", a character typed at its
     // end and the next write, byte for byte ("~" and "¤" stand for line breaks and quotes there).
+    // At any desktop font the lists and buttons of a note show their whole text (the window grows
+    // with them); at the default font every control keeps its place. Each list has a name.
+    void readableAtEveryFont_data()
+    {
+        QTest::addColumn<int>("points");
+        for (int points : {0, 9, 11, 14, 18})
+            QTest::addRow("%d pt", points) << points;
+    }
+    void readableAtEveryFont()
+    {
+        QFETCH(int, points);
+        const QFont desktop = QApplication::font();
+        const auto restore = qScopeGuard([desktop] { QApplication::setFont(desktop); });
+        if (points)
+            QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), points));
+        App app({}, QDateTime(QDate(2026, 12, 9), QTime(8, 0))); // "dimanche 13/12" on offer
+        app.click("Command1");
+        f_test *w = app.windowOf(1);
+        for (auto *list : w->findChildren<QComboBox *>()) {
+            QStyleOptionComboBox option;
+            option.initFrom(list);
+            const int room =
+                list->style()
+                    ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list)
+                    .width();
+            for (int i = 0; i < list->count(); ++i)
+                QVERIFY2(list->fontMetrics().horizontalAdvance(list->itemText(i)) <= room,
+                         qPrintable(list->itemText(i)));
+        }
+        for (auto *button : w->findChildren<QPushButton *>()) {
+            QStyleOptionButton option;
+            option.initFrom(button);
+            const QRect room =
+                button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+            QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) <= room.width(),
+                     qPrintable(button->text()));
+            QVERIFY(button->fontMetrics().height() <= room.height());
+        }
+        if (points == 0)
+            QCOMPARE(c(w, "Combo2")->geometry(), QRect(168, 24, 41, 21)); // 2520, 360, 615, 315 twips
+        QCOMPARE(c(w, "Combo1")->accessibleName() + c(w, "Combo2")->accessibleName() +
+                     c(w, "Combo3")->accessibleName(),
+                 QStringLiteral("JourHeureMinutes"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(w)->role(), QAccessible::Window);
+    }
+
     void textTravelsExactly()
     {
         QByteArray text = "a\xa0:\tb~c";
