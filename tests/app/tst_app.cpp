@@ -31,7 +31,7 @@ private slots:
     }
 
     // "Quitter" writes once (the note windows close without writing), the tray menu's too after
-    // its own write; the close box only hides: the program and its timer go on.
+    // its own write; the close box only hides: the program and its windows go on.
     void quit()
     {
         for (auto [how, writes] :
@@ -45,8 +45,42 @@ private slots:
             QCOMPARE(app.w.session().file.writeCount(), writes);
             QCOMPARE(app.openSlots().size(), how.isEmpty() ? 3 : 0);
             QCOMPARE(testutil::readFile(app.home.notesPath()).contains("dernier mot"), !how.isEmpty());
-            QVERIFY(App::child<QTimer>(&app.w, "Timer1")->isActive());
         }
+    }
+
+    // "Tout supprimer" answered Non changes nothing: the list stays, and what is typed afterwards
+    // is written by every path.
+    void removeAllAnsweredNo_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("the note closing") << "close";
+        QTest::newRow("the focus leaving") << "focus";
+        QTest::newRow("Quitter") << "m_quitter";
+    }
+    void removeAllAnsweredNo()
+    {
+        QFETCH(QString, path);
+        App app(
+            testutil::records({{"Le 01/12 à 16:26", "un", "", ""}, {"Le 01/12 à 16:27", "deux", "", ""}}));
+        f_test *w = app.view(2);
+        QVERIFY(w);
+        MsgBox::setNextAnswer(QMessageBox::No);
+        app.trigger("m_reinit");
+        QCOMPARE(app.table().Rows(), 3);
+        auto *text = App::child<QPlainTextEdit>(w, "Text2");
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        text->setFocus();
+        QTest::keyClicks(text, " encore");
+        if (path == "close")
+            w->close();
+        else if (path == "focus")
+            App::child<QWidget>(w, "Command1")->setFocus();
+        else
+            app.trigger(qPrintable(path));
+        QCOMPARE(testutil::storedRows(app.home.folder()),
+                 (QList<QStringList>{{"Le 01/12 à 16:26", "un", "", "", ""},
+                                     {"Le 01/12 à 16:27", "deux encore", "", "", ""}}));
     }
 
     // After a removal the highlighted row and the current row are one, through the list's
