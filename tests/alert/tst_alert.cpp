@@ -30,46 +30,18 @@ private slots:
         QTest::addColumn<QString>("now");
         QTest::addColumn<QString>("alerted");
         QTest::addColumn<bool>("due");
-        QTest::newRow("on the quarter") << "lundi 07/12 10h15"
-                                        << "lundi 07/12"
-                                        << "1015"
-                                        << "" << true;
-        QTest::newRow("a minute before") << "lundi 07/12 10h15"
-                                         << "lundi 07/12"
-                                         << "1014"
-                                         << "" << false;
-        QTest::newRow("0945 < 1000") << "lundi 07/12 9h45"
-                                     << "lundi 07/12"
-                                     << "1000"
-                                     << "" << true;
-        QTest::newRow("later today") << "lundi 07/12 10h00"
-                                     << "lundi 07/12"
-                                     << "0945"
-                                     << "" << false;
-        QTest::newRow("alerted") << "lundi 07/12 9h30"
-                                 << "lundi 07/12"
-                                 << "1015"
-                                 << "1" << false;
-        QTest::newRow("mark other than 1") << "lundi 07/12 9h30"
-                                           << "lundi 07/12"
-                                           << "1015"
-                                           << "0" << true;
-        QTest::newRow("yesterday") << "dimanche 06/12 19h45"
-                                   << "lundi 07/12"
-                                   << "1015"
-                                   << "" << false;
-        QTest::newRow("after midnight") << "lundi 07/12 19h45"
-                                        << "mardi 08/12"
-                                        << "0000"
-                                        << "" << false;
-        QTest::newRow("capital") << "Lundi 07/12 9h30"
-                                 << "lundi 07/12"
-                                 << "1015"
-                                 << "" << false;
-        QTest::newRow("no first blank") << "lundi07/12 9h30"
-                                        << "lundi 07/12"
-                                        << "1015"
-                                        << "" << false;
+        // clang-format off
+        QTest::newRow("on the quarter")    << "lundi 07/12 10h15"    << "lundi 07/12" << "1015" << ""  << true;
+        QTest::newRow("a minute before")   << "lundi 07/12 10h15"    << "lundi 07/12" << "1014" << ""  << false;
+        QTest::newRow("0945 < 1000")       << "lundi 07/12 9h45"     << "lundi 07/12" << "1000" << ""  << true;
+        QTest::newRow("later today")       << "lundi 07/12 10h00"    << "lundi 07/12" << "0945" << ""  << false;
+        QTest::newRow("alerted")           << "lundi 07/12 9h30"     << "lundi 07/12" << "1015" << "1" << false;
+        QTest::newRow("mark other than 1") << "lundi 07/12 9h30"     << "lundi 07/12" << "1015" << "0" << true;
+        QTest::newRow("yesterday")         << "dimanche 06/12 19h45" << "lundi 07/12" << "1015" << ""  << false;
+        QTest::newRow("after midnight")    << "lundi 07/12 19h45"    << "mardi 08/12" << "0000" << ""  << false;
+        QTest::newRow("capital")           << "Lundi 07/12 9h30"     << "lundi 07/12" << "1015" << ""  << false;
+        QTest::newRow("no first blank")    << "lundi07/12 9h30"      << "lundi 07/12" << "1015" << ""  << false;
+        // clang-format on
     }
     void dueRule()
     {

@@ -36,16 +36,13 @@ private slots:
         QTest::addColumn<QString>("proposed");
         QTest::addColumn<QString>("latest");
         const QDate monday(2026, 12, 7), christmas(2026, 12, 25);
-        QTest::newRow("6h00") << QDateTime(monday, QTime(6, 0)) << "lundi 07/12 7h00"
-                              << "mardi 22/12 19h45";
-        QTest::newRow("7h00") << QDateTime(monday, QTime(7, 0)) << "lundi 07/12 8h00"
-                              << "mardi 22/12 19h45";
-        QTest::newRow("18h59") << QDateTime(monday, QTime(18, 59)) << "lundi 07/12 19h00"
-                               << "mardi 22/12 19h45";
-        QTest::newRow("19h00") << QDateTime(monday, QTime(19, 0)) << "lundi 07/12 7h00"
-                               << "mardi 22/12 19h45";
-        QTest::newRow("year's end") << QDateTime(christmas, QTime(5, 59)) << "vendredi 25/12 7h00"
-                                    << "samedi 09/01 19h45";
+        // clang-format off
+        QTest::newRow("6h00")  << QDateTime(monday, QTime(6, 0))   << "lundi 07/12 7h00"  << "mardi 22/12 19h45";
+        QTest::newRow("7h00")  << QDateTime(monday, QTime(7, 0))   << "lundi 07/12 8h00"  << "mardi 22/12 19h45";
+        QTest::newRow("18h59") << QDateTime(monday, QTime(18, 59)) << "lundi 07/12 19h00" << "mardi 22/12 19h45";
+        QTest::newRow("19h00") << QDateTime(monday, QTime(19, 0))  << "lundi 07/12 7h00"  << "mardi 22/12 19h45";
+        QTest::newRow("year's end") << QDateTime(christmas, QTime(5, 59)) << "vendredi 25/12 7h00" << "samedi 09/01 19h45";
+        // clang-format on
     }
     void proposed()
     {
@@ -72,15 +69,14 @@ private slots:
         QTest::addColumn<QList<int>>("picked"); // empty: "Pas d'alerte"
         QTest::addColumn<QString>("shown");     // the summary line before and after
         QTest::addColumn<QString>("stored");
-        QTest::newRow("Ok") << QByteArray("lundi 07/12 10h15") << QList<int>{2, 2, 2}
-                            << "lundi 07/12 10h15 > mercredi 09/12 9h30"
-                            << "mercredi 09/12 9h30";
-        QTest::newRow("Pas d'alerte")
-            << QByteArray("lundi 07/12 10h15") << QList<int>{} << "lundi 07/12 10h15 > "
-            << "";
+        // clang-format off
+        QTest::newRow("Ok")           << QByteArray("lundi 07/12 10h15") << QList<int>{2, 2, 2}
+                                      << "lundi 07/12 10h15 > mercredi 09/12 9h30" << "mercredi 09/12 9h30";
+        QTest::newRow("Pas d'alerte") << QByteArray("lundi 07/12 10h15") << QList<int>{}
+                                      << "lundi 07/12 10h15 > " << "";
         QTest::newRow("past day, Ok") << QByteArray("lundi 30/11 9h30") << QList<int>{-2, -2, -2}
-                                      << "lundi 30/11 9h30 > lundi 07/12 9h30"
-                                      << "lundi 07/12 9h30";
+                                      << "lundi 30/11 9h30 > lundi 07/12 9h30" << "lundi 07/12 9h30";
+        // clang-format on
     }
     void editorButtons()
     {
@@ -118,18 +114,12 @@ private slots:
         QTest::addColumn<QString>("focus");
         QTest::addColumn<QString>("alert");
         QTest::addColumn<QString>("text");
-        QTest::newRow("open, on Pas d'alerte") << true << "Command2"
-                                               << ""
-                                               << "pain";
-        QTest::newRow("open, on the day list") << true << "Combo1"
-                                               << "mercredi 09/12 10h15"
-                                               << "pain";
-        QTest::newRow("open, in the text box") << true << "Text2"
-                                               << "mercredi 09/12 10h15"
-                                               << "pain";
-        QTest::newRow("closed, in the text box") << false << "Text2"
-                                                 << "lundi 07/12 10h15"
-                                                 << "pain\r\n";
+        // clang-format off
+        QTest::newRow("open, on Pas d'alerte")   << true  << "Command2" << ""                     << "pain";
+        QTest::newRow("open, on the day list")   << true  << "Combo1"   << "mercredi 09/12 10h15" << "pain";
+        QTest::newRow("open, in the text box")   << true  << "Text2"    << "mercredi 09/12 10h15" << "pain";
+        QTest::newRow("closed, in the text box") << false << "Text2"    << "lundi 07/12 10h15"    << "pain\r\n";
+        // clang-format on
     }
     void enterKey()
     {
