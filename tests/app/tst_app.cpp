@@ -103,6 +103,35 @@ private slots:
         }
     }
 
+    // "Aide..." twice: one help window, with the written text; what is typed there is gone once
+    // it is closed and asked for again.
+    void help()
+    {
+        App app;
+        const auto helpWindows = [] {
+            QList<QPlainTextEdit *> shown;
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (auto *text = App::child<QPlainTextEdit>(w, "Text1"); text && w->isVisible())
+                    shown << text;
+            return shown;
+        };
+        for (int round = 0; round < 2; ++round) {
+            app.trigger("m_aide");
+            app.trigger("m_aide");
+            QCOMPARE(helpWindows().size(), 1);
+            QPlainTextEdit *text = helpWindows()[0];
+            const QStringList lines = text->toPlainText().split(u'\n');
+            QCOMPARE(lines.size(), 22); // 21 lines, each ended by a line break
+            QCOMPARE((QStringList{lines[0], lines[1], lines[2], lines[12], lines[18], lines[20]}),
+                     (QStringList{"Créer une note :", QString(24, u'-'),
+                                  "Cliquer simplement sur \"Nouvelle\" et saisir le contenu de la note. ",
+                                  QString(26, u'-'), QString(31, u'-'), "\"Supprimer\"."}));
+            QTest::keyClicks(text, "tape");
+            QTest::mouseClick(App::child<QPushButton>(text->window(), "Command1"), Qt::LeftButton);
+            QVERIFY(helpWindows().isEmpty());
+        }
+    }
+
     // The question of "Tout supprimer" and the about box lay their text out whole, in any font.
     void messagesShowWholeText()
     {
