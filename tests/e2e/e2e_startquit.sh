@@ -35,6 +35,8 @@ e2e_quit "$win"
 
 e2e_start_app "$bin"
 main=$(e2e_wait_window '^Rappelix$') || e2e_fail "no main window"
+# Start-up maps no image plugin, printing or networking library: the memory margin is small.
+! grep -E '/imageformats/|libQt6PrintSupport|libQt6Network' "/proc/$E2E_APP/maps" || e2e_fail "libraries start-up does not need"
 e2e_menu "$main" l Return # "Tout afficher"
 note=$(e2e_wait_window '^Le 02/12 ') || e2e_fail "no note window"
 xdotool windowfocus --sync "$note"
