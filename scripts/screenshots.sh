@@ -12,9 +12,7 @@ cmake -S "$root" -B "$build" -G Ninja -DRAPPELIX_TESTS=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" --target rappelix
 shots=$build/screenshots
 rm -f "$shots"/{startquit-main,notes-stacked,alert-red,tray-menu}.png
-# A second try for a test that stumbles on a slow machine: what matters here is the pictures.
-ctest --test-dir "$build" -R '^(e2e_startquit|e2e_notes|e2e_alert|e2e_tray)$' --output-on-failure \
-  --repeat until-pass:2
+ctest --test-dir "$build" -R '^(e2e_startquit|e2e_notes|e2e_alert|e2e_tray)$' --output-on-failure
 
 # Each screenshot cut to the windows on it, with a narrow black border; -strip drops the
 # time stamps, so that a picture changes only when what it shows does.

@@ -16,7 +16,7 @@ e2e_until 5 centred || e2e_fail "the main window's frame is not centred: $(e2e_f
 new_note() {
   xdotool windowactivate --sync "$main"
   set -- $(xwininfo -id "$main" | awk '/Absolute upper-left [XY]/ {printf "%d ", $4}')
-  xdotool mousemove $(($1 + 92)) $(($2 + 196)) sleep 0.1 click 1
+  xdotool mousemove $(($1 + 92)) $(($2 + 196)) click 1
 }
 note_windows() { xdotool search --onlyvisible --name '^Le [0-9][0-9]/[0-9][0-9] ' 2>/dev/null || true; }
 count_notes() { [ "$(note_windows | grep -c .)" -eq "$1" ]; }
@@ -27,16 +27,21 @@ xdotool windowactivate --sync "$note"
 xdotool type --delay 20 'Acheter du pain'
 xdotool key Return
 xdotool type --delay 20 'Appeler le "garage", vite'
-sleep 0.3
+e2e_wait_typed 'Appeler le "garage", vite'
 xdotool key --clearmodifiers alt+F4 # the close box writes the file
 e2e_until 5 count_notes 0 || e2e_fail "the note window did not close"
 LC_ALL=C grep -q 'Acheter du pain~Appeler le .garage., vite' "$E2E_DATA/planifs.txt" ||
   e2e_fail "the note is not in the file: $(cat -v "$E2E_DATA/planifs.txt")"
 
+# Each new note window takes the focus before its text is typed.
+focused_note() { [ "$(note_windows | grep -c .)" -eq "$1" ] && note_windows | grep -qx "$(xdotool getwindowfocus 2>/dev/null)"; }
+n=0
 for text in 'Rendre les livres' 'Payer le loyer' 'Arroser les plantes'; do
   new_note
-  sleep 0.4
+  n=$((n + 1))
+  e2e_until 5 focused_note $n || e2e_fail "note window $n did not take the focus"
   xdotool type --delay 10 "$text"
+  e2e_wait_typed "$text"
 done
 e2e_until 5 count_notes 3 || e2e_fail "expected three note windows"
 # Slots 1 to 3 of a 1280 x 1024 work area, cells of 4965 x 1680 twips, 15 twips a pixel: each
@@ -49,13 +54,14 @@ e2e_quit "$main"
 grep -q 'Arroser les plantes' "$E2E_DATA/planifs.txt" || e2e_fail "the last note was not saved"
 e2e_start_app "$bin"
 main=$(e2e_wait_window '^Rappelix$') || e2e_fail "no main window after the restart"
-e2e_menu "$main" l Return # "Tout afficher"
-e2e_until 5 count_notes 4 || e2e_fail "Tout afficher did not show the four notes kept"
-# Again, with the four windows open: each comes forward, then the main window is the active one,
-# and stays so.
-e2e_menu "$main" l Return
+# "Tout afficher", then again with the four windows open: each time every note comes forward,
+# then the main window is the active one, and stays so.
 active_main() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$main" ]; }
-e2e_until 5 active_main || e2e_fail "the main window is not active after Tout afficher"
-sleep 1
+for round in 1 2; do
+  e2e_menu "$main" l Return
+  e2e_until 5 count_notes 4 || e2e_fail "Tout afficher did not show the four notes kept"
+  e2e_until 5 active_main || e2e_fail "the main window is not active after Tout afficher ($round)"
+done
+sleep 1 # nothing may take the focus from it afterwards
 active_main || e2e_fail "a note window took the focus after Tout afficher"
 echo PASS

@@ -31,7 +31,7 @@ private slots:
     }
 
     // "Quitter" writes once (the note windows close without writing), the tray menu's too after
-    // its own write; the close box only hides: the program and its timer go on.
+    // its own write; the close box only hides: the program and its windows go on.
     void quit()
     {
         for (auto [how, writes] :
@@ -45,8 +45,42 @@ private slots:
             QCOMPARE(app.w.session().file.writeCount(), writes);
             QCOMPARE(app.openSlots().size(), how.isEmpty() ? 3 : 0);
             QCOMPARE(testutil::readFile(app.home.notesPath()).contains("dernier mot"), !how.isEmpty());
-            QVERIFY(App::child<QTimer>(&app.w, "Timer1")->isActive());
         }
+    }
+
+    // "Tout supprimer" answered Non changes nothing: the list stays, and what is typed afterwards
+    // is written by every path.
+    void removeAllAnsweredNo_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("the note closing") << "close";
+        QTest::newRow("the focus leaving") << "focus";
+        QTest::newRow("Quitter") << "m_quitter";
+    }
+    void removeAllAnsweredNo()
+    {
+        QFETCH(QString, path);
+        App app(
+            testutil::records({{"Le 01/12 à 16:26", "un", "", ""}, {"Le 01/12 à 16:27", "deux", "", ""}}));
+        f_test *w = app.view(2);
+        QVERIFY(w);
+        MsgBox::setNextAnswer(QMessageBox::No);
+        app.trigger("m_reinit");
+        QCOMPARE(app.table().Rows(), 3);
+        auto *text = App::child<QPlainTextEdit>(w, "Text2");
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        text->setFocus();
+        QTest::keyClicks(text, " encore");
+        if (path == "close")
+            w->close();
+        else if (path == "focus")
+            App::child<QWidget>(w, "Command1")->setFocus();
+        else
+            app.trigger(qPrintable(path));
+        QCOMPARE(testutil::storedRows(app.home.folder()),
+                 (QList<QStringList>{{"Le 01/12 à 16:26", "un", "", "", ""},
+                                     {"Le 01/12 à 16:27", "deux encore", "", "", ""}}));
     }
 
     // After a removal the highlighted row and the current row are one, through the list's
@@ -66,6 +100,35 @@ private slots:
             app.click("Command2");
             f_test *w = app.windowOf(highlighted);
             QCOMPARE(w ? App::child<QPlainTextEdit>(w, "Text2")->toPlainText() : QString(), shown);
+        }
+    }
+
+    // "Aide..." twice: one help window, with the written text; what is typed there is gone once
+    // it is closed and asked for again.
+    void help()
+    {
+        App app;
+        const auto helpWindows = [] {
+            QList<QPlainTextEdit *> shown;
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (auto *text = App::child<QPlainTextEdit>(w, "Text1"); text && w->isVisible())
+                    shown << text;
+            return shown;
+        };
+        for (int round = 0; round < 2; ++round) {
+            app.trigger("m_aide");
+            app.trigger("m_aide");
+            QCOMPARE(helpWindows().size(), 1);
+            QPlainTextEdit *text = helpWindows()[0];
+            const QStringList lines = text->toPlainText().split(u'\n');
+            QCOMPARE(lines.size(), 22); // 21 lines, each ended by a line break
+            QCOMPARE((QStringList{lines[0], lines[1], lines[2], lines[12], lines[18], lines[20]}),
+                     (QStringList{"Créer une note :", QString(24, u'-'),
+                                  "Cliquer simplement sur \"Nouvelle\" et saisir le contenu de la note. ",
+                                  QString(26, u'-'), QString(31, u'-'), "\"Supprimer\"."}));
+            QTest::keyClicks(text, "tape");
+            QTest::mouseClick(App::child<QPushButton>(text->window(), "Command1"), Qt::LeftButton);
+            QVERIFY(helpWindows().isEmpty());
         }
     }
 

@@ -120,6 +120,20 @@ private slots:
             {left, 100, {720, 13680}},    {QRect(0, 0, 800, 100), 2, {2070, 0}}};
         for (const auto &[workArea, slot, cell] : cases)
             QCOMPARE(cellOfSlot(slot, workAreaFromPixels(workArea, 15, 15)), cell);
+        // Every slot by the written steps: r := s mod k, c := s div k, r = 0 is row k of the column
+        // before; then x and y from the bottom right, x pressed against the left edge.
+        for (const WorkArea area : {WorkArea{300, 450, 19200, 14910}, WorkArea{0, 0, 15000, 5100}}) {
+            const int k = area.height / 1680;
+            for (int s = 1; s <= 100; ++s) {
+                int r = s % k, c = s / k;
+                if (r == 0)
+                    --c, r = k;
+                const QPoint cell(std::max(area.left, area.left + area.width - 4965 - c * 4965),
+                                  area.top + area.height - r * 1680);
+                QVERIFY2(cellOfSlot(s, area) == cell,
+                         qPrintable(QStringLiteral("slot %1, k = %2").arg(s).arg(k)));
+            }
+        }
     }
 };
 

@@ -17,8 +17,13 @@ before=$(e2e_hex "$E2E_DATA/planifs.txt")
 e2e_start_display
 e2e_start_app dbus-run-session -- /usr/bin/python3 "$(dirname "$0")/fake_desktop.py" watcher "$E2E_TMP/menu" -- "$bin"
 win=$(e2e_wait_window '^Rappelix$') || e2e_fail "no main window"
-sleep 0.5
-e2e_screenshot startquit-main
+# Painted: its bottom left corner light yellow (255, 255, 128) on the screenshot.
+painted() {
+  e2e_screenshot startquit-main
+  read -r x y h <<<"$(xwininfo -id "$win" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4} /Height:/ {h = $2} END {print x, y, h}')"
+  [ "$(convert "$E2E_OUT/startquit-main.png" -format "%[pixel:p{$((x + 3)),$((y + h - 3))}]" info:)" = "srgb(255,255,128)" ]
+}
+e2e_until 5 painted || e2e_fail "the main window was not painted"
 e2e_until 10 test -s "$E2E_TMP/menu" || e2e_fail "no tray item registered"
 [ "$(cat "$E2E_TMP/menu")" = '["_Nouvelle", "_Restaurer", " _Quitter"]' ] || e2e_fail "the menu exported: $(cat "$E2E_TMP/menu")"
 
@@ -34,11 +39,13 @@ e2e_quit "$win"
 
 e2e_start_app "$bin"
 main=$(e2e_wait_window '^Rappelix$') || e2e_fail "no main window"
+# Start-up maps no image plugin, printing or networking library: the memory margin is small.
+! grep -E '/imageformats/|libQt6PrintSupport|libQt6Network' "/proc/$E2E_APP/maps" || e2e_fail "libraries start-up does not need"
 e2e_menu "$main" l Return # "Tout afficher"
 note=$(e2e_wait_window '^Le 02/12 ') || e2e_fail "no note window"
 xdotool windowfocus --sync "$note"
 xdotool type --delay 10 ' demain'
-sleep 0.3
+e2e_wait_typed 'Rendre les livres demain'
 kill -TERM "$E2E_APP"
 e2e_wait_exit 10
 grep -q 'Rendre les livres demain' "$E2E_DATA/planifs.txt" || e2e_fail "typed text lost: $(cat -v "$E2E_DATA/planifs.txt")"

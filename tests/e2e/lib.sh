@@ -21,12 +21,24 @@ chmod 700 "$XDG_RUNTIME_DIR"
 export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY SESSION_MANAGER
 
+# A process and everything it started, deepest first: dbus-run-session's bus daemon outlives it.
+e2e_tree() {
+  local child
+  for child in $(pgrep -P "$1" 2>/dev/null); do e2e_tree "$child"; done
+  echo "$1"
+}
+
+e2e_gone() {
+  local pid
+  for pid; do ! kill -0 "$pid" 2>/dev/null || return 1; done
+}
+
 e2e_cleanup() {
-  local status=$?
+  local status=$? pids=() pid
   [ $status -eq 0 ] || [ $E2E_FAILED -eq 1 ] || echo "FAIL: ended ($status) at $E2E_ERR" >&2
-  kill "${E2E_PIDS[@]}" 2>/dev/null || true
-  sleep 0.2
-  kill -9 "${E2E_PIDS[@]}" 2>/dev/null || true
+  for pid in "${E2E_PIDS[@]}"; do pids+=($(e2e_tree "$pid")); done
+  kill "${pids[@]}" 2>/dev/null || true
+  e2e_until 2 e2e_gone "${pids[@]}" || kill -9 "${pids[@]}" 2>/dev/null || true
   rm -rf "$E2E_TMP"
 }
 trap e2e_cleanup EXIT
@@ -51,8 +63,9 @@ e2e_start_display() {
   if [ "${E2E_WM:-0}" = 1 ]; then
     openbox --sm-disable >/dev/null 2>&1 &
     E2E_PIDS+=($!)
-    e2e_until 5 eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window'
-    sleep 0.5 # let it finish taking over the screen before windows are mapped
+    # Managing the screen once it has said what it supports: xdotool's activation needs that.
+    e2e_until 30 eval 'xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW' ||
+      e2e_fail "the window manager did not start"
   fi
   if [ "${E2E_TRAY:-0}" = 1 ]; then
     trayer --edge bottom --align right --widthtype pixel --width 120 --heighttype pixel --height 30 \
@@ -69,10 +82,10 @@ e2e_start_app() {
   E2E_PIDS+=($E2E_APP)
 }
 
-# Prints the first visible window whose title matches $1, waiting up to $2 seconds (default 20).
+# Prints the first visible window whose title matches $1, waiting up to $2 seconds (default 30).
 e2e_wait_window() {
   local title=$1
-  e2e_until "${2:-20}" eval 'xdotool search --onlyvisible --name "$title" 2>/dev/null | grep -q .' || return 1
+  e2e_until "${2:-30}" eval 'xdotool search --onlyvisible --name "$title" 2>/dev/null | grep -q .' || return 1
   xdotool search --onlyvisible --name "$title" | head -n1
 }
 
@@ -81,12 +94,32 @@ e2e_wait_exit() {
   wait "$E2E_APP" 2>/dev/null || true
 }
 
-# Alt+$2 in window $1, then the keys that follow: a menu entry from the keyboard.
+# Whether one of the program's menus is on screen: a window of its own that the window manager
+# does not frame (Qt marks a menu shown again as a normal window).
+e2e_menu_shown() {
+  local w
+  for w in $(xdotool search --onlyvisible --class rappelix 2>/dev/null); do
+    xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' && return 0
+  done
+  return 1
+}
+
+# Alt+$2 in window $1, then, once the menu is on screen, the keys that follow: a menu entry from
+# the keyboard.
 e2e_menu() {
   xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1"
   xdotool key --clearmodifiers "alt+$2"
-  sleep 0.3
+  e2e_until 5 e2e_menu_shown || e2e_fail "the menu Alt+$2 did not open"
   xdotool key "${@:3}"
+}
+
+# Waits until the text box with the focus holds $1, seen through the selection it owns once
+# Ctrl+A has selected everything; Ctrl+End then puts the cursor back at the end.
+e2e_wait_typed() {
+  local typed=$1
+  xdotool key ctrl+a
+  e2e_until 5 eval 'xclip -o -selection primary 2>/dev/null | grep -qF -- "$typed"' || e2e_fail "the text box does not hold: $typed"
+  xdotool key ctrl+End
 }
 e2e_quit() { e2e_menu "$1" f Up Return && e2e_wait_exit 10; } # "Quitter", the last entry of "&Fichier"
 

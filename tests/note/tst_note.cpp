@@ -34,62 +34,117 @@ private slots:
 
     // A new note proposes today, the next full hour from 7 to 19 (else 7) and "00", stored as is
     // by "Ok"; the latest on offer is 19h45 on the fifteenth day, across a year's end.
+    void proposed_data()
+    {
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<QString>("proposed");
+        QTest::addColumn<QString>("latest");
+        const QDate monday(2026, 12, 7), christmas(2026, 12, 25);
+        // clang-format off
+        QTest::newRow("6h00")  << QDateTime(monday, QTime(6, 0))   << "lundi 07/12 7h00"  << "mardi 22/12 19h45";
+        QTest::newRow("7h00")  << QDateTime(monday, QTime(7, 0))   << "lundi 07/12 8h00"  << "mardi 22/12 19h45";
+        QTest::newRow("18h59") << QDateTime(monday, QTime(18, 59)) << "lundi 07/12 19h00" << "mardi 22/12 19h45";
+        QTest::newRow("19h00") << QDateTime(monday, QTime(19, 0))  << "lundi 07/12 7h00"  << "mardi 22/12 19h45";
+        QTest::newRow("year's end") << QDateTime(christmas, QTime(5, 59)) << "vendredi 25/12 7h00" << "samedi 09/01 19h45";
+        // clang-format on
+    }
     void proposed()
     {
-        const QDate monday(2026, 12, 7), christmas(2026, 12, 25);
-        for (auto [now, proposed] : QList<std::pair<QDateTime, QString>>{
-                 {QDateTime(monday, QTime(6, 0)), "lundi 07/12 7h00"},
-                 {QDateTime(monday, QTime(7, 0)), "lundi 07/12 8h00"},
-                 {QDateTime(monday, QTime(18, 59)), "lundi 07/12 19h00"},
-                 {QDateTime(monday, QTime(19, 0)), "lundi 07/12 7h00"},
-                 {QDateTime(christmas, QTime(5, 59)), "vendredi 25/12 7h00"}}) {
-            App app({}, now);
-            app.click("Command1");
-            f_test *w = app.windowOf(1);
-            QCOMPARE(app.cell(1, Col::Alert), QString());
-            pick(w, {});
-            QCOMPARE(app.cell(1, Col::Alert), proposed);
-            pick(w, {-1, -1, -1});
-            QCOMPARE(app.cell(1, Col::Alert),
-                     now.date() == monday ? "mardi 22/12 19h45" : "samedi 09/01 19h45");
-        }
+        QFETCH(QDateTime, now);
+        QFETCH(QString, proposed);
+        QFETCH(QString, latest);
+        App app({}, now);
+        app.click("Command1");
+        f_test *w = app.windowOf(1);
+        QVERIFY(w);
+        QCOMPARE(app.cell(1, Col::Alert), QString());
+        pick(w, {});
+        QCOMPARE(app.cell(1, Col::Alert), proposed);
+        pick(w, {-1, -1, -1});
+        QCOMPARE(app.cell(1, Col::Alert), latest);
     }
 
-    // "Ok" stores what the lists say and arms the alert again, "Pas d'alerte" clears it; each writes.
-    void okThenNoAlert()
+    // "Ok" stores what the lists say, "Pas d'alerte" clears the alert; both arm it again (the
+    // note's alert had fallen due: "1") and write. A day no longer offered selects the first day
+    // while the summary line keeps the stored text. A red note stays red.
+    void editorButtons_data()
     {
-        App app(testutil::records({{"Le 01/12 à 16:26", "pain", "lundi 07/12 10h15", "1"}}));
+        QTest::addColumn<QByteArray>("alert");
+        QTest::addColumn<QList<int>>("picked"); // empty: "Pas d'alerte"
+        QTest::addColumn<QString>("shown");     // the summary line before and after
+        QTest::addColumn<QString>("stored");
+        // clang-format off
+        QTest::newRow("Ok")           << QByteArray("lundi 07/12 10h15") << QList<int>{2, 2, 2}
+                                      << "lundi 07/12 10h15 > mercredi 09/12 9h30" << "mercredi 09/12 9h30";
+        QTest::newRow("Pas d'alerte") << QByteArray("lundi 07/12 10h15") << QList<int>{}
+                                      << "lundi 07/12 10h15 > " << "";
+        QTest::newRow("past day, Ok") << QByteArray("lundi 30/11 9h30") << QList<int>{-2, -2, -2}
+                                      << "lundi 30/11 9h30 > lundi 07/12 9h30" << "lundi 07/12 9h30";
+        // clang-format on
+    }
+    void editorButtons()
+    {
+        QFETCH(QByteArray, alert);
+        QFETCH(QList<int>, picked);
+        QFETCH(QString, shown);
+        QFETCH(QString, stored);
+        App app("\"Le 01/12 \xe0 16:26\",\"pain\",\"" + alert + "\",\"1\"\r\n");
         f_test *w = app.view(1);
-        pick(w, {2, 2, 2});
-        QCOMPARE(c<QLabel>(w, "Label1")->text(), QStringLiteral("mercredi 09/12 9h30"));
+        QVERIFY(w);
+        w->en_rouge();
+        const QString before = c<QLabel>(w, "Label1")->text();
+        if (picked.isEmpty()) {
+            QTest::mouseClick(c<QPushButton>(w, "Command2"), Qt::LeftButton);
+        } else {
+            QTest::mouseClick(c<QPushButton>(w, "Command1"), Qt::LeftButton);
+            for (int n = 0; n < 3; ++n) // -2: as the editor selected it
+                if (picked[n] >= 0)
+                    c<QComboBox>(w, qPrintable(QStringLiteral("Combo%1").arg(n + 1)))
+                        ->setCurrentIndex(picked[n]);
+            QTest::keyClick(c(w, "Command3"), Qt::Key_Space);
+        }
+        QCOMPARE(before + " > " + c<QLabel>(w, "Label1")->text(), shown);
+        QCOMPARE(app.cell(1, Col::Alerted), QString());
         QCOMPARE(testutil::storedRows(app.home.folder())[0],
-                 (QStringList{"Le 01/12 à 16:26", "pain", "mercredi 09/12 9h30", "", ""}));
-        QTest::mouseClick(c<QPushButton>(w, "Command2"), Qt::LeftButton);
-        QCOMPARE(c<QLabel>(w, "Label1")->text(), QString());
-        QCOMPARE(testutil::storedRows(app.home.folder())[0],
-                 (QStringList{"Le 01/12 à 16:26", "pain", "", "", ""}));
+                 (QStringList{"Le 01/12 à 16:26", "pain", stored, "", ""}));
+        QCOMPARE(w->palette().color(QPalette::Window), QColor(255, 0, 0));
     }
 
-    // Enter presses the focused button, else "Ok" while the editor is open; the note had "lundi 07/12 10h15".
+    // Enter presses the focused button, else "Ok" while the editor is open; with the editor closed,
+    // Enter in the text box is a line break, a CR LF pair in the table. The note had "lundi 07/12 10h15".
+    void enterKey_data()
+    {
+        QTest::addColumn<bool>("editorOpen");
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<QString>("alert");
+        QTest::addColumn<QString>("text");
+        // clang-format off
+        QTest::newRow("open, on Pas d'alerte")   << true  << "Command2" << ""                     << "pain";
+        QTest::newRow("open, on the day list")   << true  << "Combo1"   << "mercredi 09/12 10h15" << "pain";
+        QTest::newRow("open, in the text box")   << true  << "Text2"    << "mercredi 09/12 10h15" << "pain";
+        QTest::newRow("closed, in the text box") << false << "Text2"    << "lundi 07/12 10h15"    << "pain\r\n";
+        // clang-format on
+    }
     void enterKey()
     {
-        for (auto [editorOpen, focus, alert] :
-             QList<std::tuple<bool, const char *, QString>>{{true, "Command2", ""},
-                                                            {true, "Combo1", "mercredi 09/12 10h15"},
-                                                            {true, "Text2", "mercredi 09/12 10h15"}}) {
-            App app(testutil::records({{"Le 01/12 à 16:26", "pain", "lundi 07/12 10h15", ""}}));
-            f_test *w = app.view(1);
-            w->activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(w));
-            if (editorOpen) {
-                QTest::mouseClick(c<QPushButton>(w, "Command1"), Qt::LeftButton);
-                c<QComboBox>(w, "Combo1")->setCurrentIndex(2);
-            }
-            c(w, focus)->setFocus();
-            QTest::keyClick(c(w, focus), Qt::Key_Return);
-            QVERIFY2(app.cell(1, Col::Alert) == alert, focus);
-            QCOMPARE(app.cell(1, Col::Text), QStringLiteral("pain"));
+        QFETCH(bool, editorOpen);
+        QFETCH(QString, focus);
+        QFETCH(QString, alert);
+        QFETCH(QString, text);
+        App app(testutil::records({{"Le 01/12 à 16:26", "pain", "lundi 07/12 10h15", ""}}));
+        f_test *w = app.view(1);
+        QVERIFY(w);
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        if (editorOpen) {
+            QTest::mouseClick(c<QPushButton>(w, "Command1"), Qt::LeftButton);
+            c<QComboBox>(w, "Combo1")->setCurrentIndex(2);
         }
+        QWidget *focused = c(w, qPrintable(focus));
+        focused->setFocus();
+        QTest::keyClick(focused, Qt::Key_Return);
+        QCOMPARE(app.cell(1, Col::Alert), alert);
+        QCOMPARE(app.cell(1, Col::Text), text);
     }
 
     // The summary line shows the whole alert, for every day on offer at 19h45, in a large font too.
@@ -98,19 +153,22 @@ private slots:
         App app({}, QDateTime(QDate(2026, 12, 9), QTime(8, 0))); // a Wednesday: "mercredi 16/12" on offer
         app.click("Command1");
         f_test *w = app.windowOf(1);
+        QVERIFY(w);
         auto *label = c<QLabel>(w, "Label1");
-        QStringList cut;
+        QStringList cut, shown;
         const QFont desktop = QApplication::font();
         for (const QFont &font : {desktop, QFont(QStringLiteral("DejaVu Sans"), 14)}) {
             QApplication::setFont(font);
             for (int day = 0; day < 16; ++day) {
                 pick(w, {day, -1, -1});
+                shown << label->text();
                 if (label->fontMetrics().horizontalAdvance(label->text()) > label->contentsRect().width())
                     cut << label->text();
             }
         }
         QApplication::setFont(desktop);
         QCOMPARE(cut, QStringList());
+        QCOMPARE(shown.mid(6, 2), (QStringList{"mardi 15/12 19h45", "mercredi 16/12 19h45"}));
     }
 
     // Every character a note can hold in the file goes through "Voir", a character typed at its

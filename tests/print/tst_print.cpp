@@ -30,6 +30,24 @@ private slots:
                  QStringLiteral("[RAPIX]\t\t\tNotes au 02/01/2027\r\n\r\n\r\n"));
     }
 
+    // The real dialog offers neither a selection nor printing to a file (nor pages: the whole list
+    // prints); cancelled, nothing prints.
+    void printDialog()
+    {
+        App app(testutil::notesFile(1));
+        int options = -1;
+        QTimer::singleShot(0, [&] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            options = dialog ? dialog->property("options").toInt() : -2;
+            if (dialog)
+                dialog->close();
+        });
+        app.trigger("m_imprimer");
+        // Of Qt's options, only the page size (0x08) and collating copies (0x10): not printing to a
+        // file (0x01), a selection (0x02), a page range (0x04) or the current page (0x40).
+        QCOMPARE(options & 0x5f, 0x18);
+    }
+
     // Accepted, on paper word for word the Print text and nothing else (no page number either).
     void printCommand()
     {

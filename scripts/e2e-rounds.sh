@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Runs every end-to-end test ROUNDS times in a row (default 20), first on a quiet machine, then
+# beside a CPU load of two workers (stress-ng), and prints the failures per test. No retry: one
+# failure in the rounds is a failing test. Needs a build with the tests (scripts/test.sh makes it).
+#   bash scripts/e2e-rounds.sh [ROUNDS]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build}
+rounds=${1:-20}
+"$root/scripts/setup.sh" test bench
+mapfile -t tests < <(ctest --test-dir "$build" -N -L e2e | sed -n 's/^ *Test *#[0-9]*: //p')
+[ ${#tests[@]} -gt 0 ] || { echo "no end-to-end test in $build" >&2; exit 1; }
+logs=$build/e2e-rounds
+rm -rf "$logs" && mkdir -p "$logs"
+
+run_rounds() {
+  local label=$1 test i failed
+  for test in "${tests[@]}"; do
+    failed=0
+    for i in $(seq 1 "$rounds"); do
+      if ctest --test-dir "$build" -R "^$test\$" --output-on-failure >"$logs/$label-$test-$i.log" 2>&1; then
+        rm "$logs/$label-$test-$i.log"
+      else
+        failed=$((failed + 1))
+      fi
+    done
+    echo "$label: $test: $failed failures in $rounds runs"
+    total=$((total + failed))
+  done
+}
+
+total=0
+run_rounds quiet
+stress-ng --cpu 2 --quiet &
+load=$!
+trap 'kill $load 2>/dev/null || true' EXIT
+run_rounds load
+echo "e2e rounds: $total failures (logs of failed runs in $logs)"
+[ "$total" -eq 0 ]
