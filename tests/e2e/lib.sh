@@ -61,11 +61,11 @@ e2e_start_display() {
   E2E_PIDS+=($!)
   read -r -t 20 n <"$fifo" && export DISPLAY=":$n" && e2e_until 5 xdpyinfo >/dev/null 2>&1 || e2e_fail "Xvfb did not start"
   if [ "${E2E_WM:-0}" = 1 ]; then
-    openbox --sm-disable >/dev/null 2>&1 &
+    openbox --sm-disable >"$E2E_TMP/wm.log" 2>&1 &
     E2E_PIDS+=($!)
     # Managing the screen once it has said what it supports: xdotool's activation needs that.
     e2e_until 30 eval 'xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW' ||
-      e2e_fail "the window manager did not start"
+      e2e_fail "the window manager did not start: $(cat "$E2E_TMP/wm.log")"
   fi
   if [ "${E2E_TRAY:-0}" = 1 ]; then
     trayer --edge bottom --align right --widthtype pixel --width 120 --heighttype pixel --height 30 \
