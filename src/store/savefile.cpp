@@ -106,12 +106,33 @@ SaveResult saveWhole(const QString &path, QByteArrayView bytes)
 
 #else
 
-SaveResult saveWhole(const QString &path, QByteArrayView bytes)
+namespace {
+// The file a chain of symbolic links ends at (dangling or not): a link stays a link, and the
+// file it names gets the new content.
+QString linkTarget(const QString &path)
 {
+    QString file = path;
+    for (int hops = 0; hops < 40 && QFileInfo(file).isSymLink(); ++hops)
+        file = QFileInfo(file).symLinkTarget();
+    return file;
+}
+} // namespace
+
+SaveResult saveWhole(const QString &link, QByteArrayView bytes)
+{
+    const QString path = linkTarget(link);
     const QFileInfo info(path);
     const QString temporary = info.dir().filePath(temporaryName(info.fileName()));
     const QByteArray tmp = QFile::encodeName(temporary);
     const QByteArray target = QFile::encodeName(path);
+
+    struct stat old;
+    const bool existed = ::stat(target.constData(), &old) == 0;
+    // A file the user made read-only is not replaced, though the folder would allow it.
+    if (existed && S_ISREG(old.st_mode) &&
+        ((old.st_mode & 0222) == 0 || ::access(target.constData(), W_OK) != 0))
+        return SaveResult::failure(
+            QStringLiteral("le fichier « %1 » est en lecture seule").arg(info.fileName()));
 
     // Where the file system allows it, the temporary file has no name until it is complete,
     // so that a write killed half-way leaves nothing behind (it is named through /proc).
@@ -133,8 +154,7 @@ SaveResult saveWhole(const QString &path, QByteArrayView bytes)
         return SaveResult::failure(systemErrorText(error));
     };
     // The new file keeps the old one's permissions.
-    struct stat old;
-    if (::stat(target.constData(), &old) == 0)
+    if (existed)
         ::fchmod(fd, old.st_mode & 07777);
     const char *data = bytes.data();
     qsizetype left = bytes.size();
