@@ -63,7 +63,9 @@ f_iir::f_iir(const Clock &clock, QWidget *parent)
     m_alerts = new alert::AlertTimer(m_session, m_clock, this);
     connect(m_alerts->timer(), &QTimer::timeout, this, &f_iir::Timer1_Timer);
     connect(m_alerts, &alert::AlertTimer::fellDue, this, &f_iir::tellFallenDue);
-    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) { sessionEnding(); });
+    // The session manager saves the session (the end comes after it, as a Quit): what was typed
+    // is written, and everything stays as it is, as after a checkpoint it must.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) { saveTyped(); });
 }
 
 f_iir::~f_iir()
@@ -217,6 +219,7 @@ void f_iir::Form_Load(const QString &dataFolder, SingleCopy *guard)
     m_session.table.setRow(1);
     selectRow(1);
     m_session.loaded = true;
+    tellFoundAtStart();
     tellMissed();
     m_demarrage->setChecked(m_autostart.enabled());
     if (m_pref.exists()) {
@@ -348,10 +351,11 @@ void f_iir::closeEvent(QCloseEvent *event)
     if (flags.autosave) {
         const SaveResult saved = m_session.ecrire_notes();
         // Ending now would lose what could not be written: the user decides.
-        if (!saved &&
-            MsgBox::question(this, failureText(QStringLiteral("les notes"), saved) +
-                                       QStringLiteral("\n\nQuitter quand même ? Les dernières "
-                                                      "modifications seront perdues.")) != QMessageBox::Yes) {
+        if (!saved && MsgBox::question(this,
+                                       failureText(QStringLiteral("les notes"), saved) +
+                                           QStringLiteral("\n\nQuitter quand même ? Les dernières "
+                                                          "modifications seront perdues."),
+                                       QMessageBox::No) != QMessageBox::Yes) {
             flags.quitting = false;
             event->ignore();
             return;
@@ -368,15 +372,57 @@ void f_iir::closeEvent(QCloseEvent *event)
     emit quitRequested();
 }
 
+// Every end of the program writes what was typed through here, before anything else.
+void f_iir::saveTyped()
+{
+    if (m_session.flags.textChanged)
+        m_session.ecrire_notes();
+}
+
 // The session ends (logout, shutdown): nothing typed may be lost. Each note window
 // closes through its own handler, which writes the file while autosave is on.
 void f_iir::sessionEnding()
 {
-    if (m_session.flags.textChanged)
-        m_session.ecrire_notes();
+    saveTyped();
     for (int s = 1; s <= SlotTable::kMax; ++s)
         if (NoteWindow *w = m_session.fenetre(s))
             w->closeWindow();
+}
+
+// The display is gone and the process is ending inside exit(): the windows may no longer be
+// used, not even to tell a failure; every keystroke is already in the table.
+void f_iir::displayGone()
+{
+    m_session.writeFailed = nullptr;
+    saveTyped();
+}
+
+// What start-up found amiss in the data folder, told before anything is written there.
+void f_iir::tellFoundAtStart()
+{
+    const NotesFile &file = m_session.file;
+    auto named = [](const QString &path) { return QDir::toNativeSeparators(path); };
+    QStringList told;
+    if (file.readError() != NotesFile::ReadError::None)
+        told << QStringLiteral("Rappelix n'a pas pu lire les notes (« %1 ») : %2. ")
+                        .arg(named(file.path()), file.readError() == NotesFile::ReadError::Folder
+                                                     ? QStringLiteral("c'est un dossier")
+                                                     : QStringLiteral("la lecture en est refusée")) +
+                    (file.keptCopy().isEmpty()
+                         ? QStringLiteral("Il reste à sa place, et ne sera pas remplacé.")
+                         : QStringLiteral("L'original est gardé sous « %1 » ; la liste commence vide.")
+                               .arg(named(file.keptCopy())));
+    for (const QString &kept : file.recovered())
+        told << QStringLiteral("Une écriture interrompue avait laissé une version des notes plus récente que "
+                               "« %1 » : elle est gardée sous « %2 ».")
+                    .arg(named(file.path()), named(kept));
+    if (m_session.guard && m_session.guard->unguarded())
+        told << QStringLiteral(
+                    "Le dossier « %1 » ne permet pas de verrou : Rappelix ne peut pas empêcher une "
+                    "seconde copie de Rappelix d'y écrire en même temps.")
+                    .arg(named(file.folder()));
+    if (!told.isEmpty())
+        MsgBox::warning(this, told.join(QStringLiteral("\n\n")));
 }
 
 bool f_iir::trayAvailable() const
