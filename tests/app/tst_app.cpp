@@ -58,10 +58,11 @@ private slots:
         const QString kept = app.home.folder() + QStringLiteral("planifs-endommage-20261207-102000.txt");
         QVERIFY(QFileInfo(kept).isDir() && !QFileInfo::exists(app.home.notesPath()));
         QMessageBox *box = App::child<QMessageBox>(&app.w, "");
-        QCOMPARE(box ? box->text() : QString(),
-                 QStringLiteral("Rappelix n'a pas pu lire les notes (« %1 ») : c'est un dossier. L'original est "
-                                "gardé sous « %2 » ; la liste commence vide.")
-                     .arg(app.home.notesPath(), kept));
+        QCOMPARE(
+            box ? box->text() : QString(),
+            QStringLiteral("Rappelix n'a pas pu lire les notes (« %1 ») : c'est un dossier. L'original est "
+                           "gardé sous « %2 » ; la liste commence vide.")
+                .arg(app.home.notesPath(), kept));
         box->close();
     }
 

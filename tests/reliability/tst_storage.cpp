@@ -2,7 +2,6 @@
 // the program goes on, the table and the last good file stay, the next tick with room writes.
 #include "testapp.h"
 
-
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>

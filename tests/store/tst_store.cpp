@@ -109,19 +109,24 @@ private slots:
                                    Autostart().path()};
         for (const QString &link : links) {
             testutil::writeFile(there + QFileInfo(link).fileName(), "ancien");
-            QVERIFY(QDir().mkpath(QFileInfo(link).path()) && QFile::link(there + QFileInfo(link).fileName(), link));
+            QVERIFY(QDir().mkpath(QFileInfo(link).path()) &&
+                    QFile::link(there + QFileInfo(link).fileName(), link));
         }
         QVERIFY(NotesFile(home.folder()).ecrire_notes(testutil::tableOf({{"", "un", "", "", ""}})));
-        QVERIFY(PrefFile(home.folder()).set(true) && Autostart().set(true, QStringLiteral("/usr/bin/rappelix")));
+        QVERIFY(PrefFile(home.folder()).set(true) &&
+                Autostart().set(true, QStringLiteral("/usr/bin/rappelix")));
         for (const QString &link : links)
             QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(testutil::readFile(there + QStringLiteral("planifs.txt")), "\"\",\"un\",\"\",\"\"\r\n");
         QCOMPARE(testutil::readFile(there + QStringLiteral("pref1.txt")), "\"1\"\r\n");
-        QVERIFY(testutil::readFile(there + QStringLiteral("rappelix.desktop")).contains("\nExec=\"/usr/bin/rappelix\"\n"));
+        QVERIFY(testutil::readFile(there + QStringLiteral("rappelix.desktop"))
+                    .contains("\nExec=\"/usr/bin/rappelix\"\n"));
 
-        QVERIFY(QFile::remove(home.notesPath()) && QFile::copy(there + QStringLiteral("planifs.txt"), home.notesPath()));
+        QVERIFY(QFile::remove(home.notesPath()) &&
+                QFile::copy(there + QStringLiteral("planifs.txt"), home.notesPath()));
         QVERIFY(QFile::setPermissions(home.notesPath(), QFileDevice::ReadOwner));
-        const SaveResult written = NotesFile(home.folder()).ecrire_notes(testutil::tableOf({{"", "deux", "", "", ""}}));
+        const SaveResult written =
+            NotesFile(home.folder()).ecrire_notes(testutil::tableOf({{"", "deux", "", "", ""}}));
         QCOMPARE(written.reason, QStringLiteral("le fichier « planifs.txt » est en lecture seule"));
         QCOMPARE(testutil::readFile(home.notesPath()), "\"\",\"un\",\"\",\"\"\r\n");
     }
@@ -137,7 +142,9 @@ private slots:
         const QStringList tmpfs = {"-t", "tmpfs", "-o", "size=1m,nr_inodes=16", "tmpfs", home.folder()};
         if (QProcess::execute(QStringLiteral("mount"), tmpfs) != 0)
             QSKIP("a tmpfs of its own needs root");
-        const auto unmount = qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), {"-l", home.folder()}); });
+        const auto unmount = qScopeGuard([&] {
+            QProcess::execute(QStringLiteral("umount"), {"-l", home.folder()});
+        });
         for (int i = 0; QFile(home.folder() + QString::number(i)).open(QIODevice::WriteOnly); ++i) {
         }
         SingleCopy first(home.folder()), second(home.folder());
