@@ -51,6 +51,7 @@ e2e_start_app xsm
 xsm=$E2E_APP
 type_in_note ' midi'
 E2E_APP=$(xdotool getwindowpid "$main")
+E2E_PIDS+=("$E2E_APP")
 kill -TERM "$xsm"
 e2e_until 10 eval '! kill -0 "$E2E_APP" 2>/dev/null' || e2e_fail "the program did not end with the session"
 typed ' demain midi'
