@@ -16,6 +16,7 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHeaderView>
 #include <QMenuBar>
@@ -26,6 +27,9 @@
 #include <QStyleOptionHeader>
 #include <QTableView>
 #include <QTimer>
+
+#include <cerrno>
+#include <cstring>
 
 namespace {
 // The list's headers. Qt sizes every section as if its caption were bold, for a section
@@ -50,6 +54,59 @@ protected:
         return style()->sizeFromContents(QStyle::CT_HeaderSection, &opt, QSize(), this);
     }
 };
+
+// Why a file operation failed, in the user's words: what the step and the system's code say,
+// about the file or folder it failed on.
+QString failureReason(const SaveResult &result)
+{
+    using Step = SaveResult::Step;
+    const QString name = QStringLiteral("« %1 »").arg(QDir::toNativeSeparators(result.path));
+    switch (result.step) {
+    case Step::ReadOnly:
+        return QStringLiteral("le fichier %1 est en lecture seule").arg(name);
+    case Step::KeepAside:
+        return QStringLiteral("le fichier illisible %1 ne peut pas être mis de côté").arg(name);
+    case Step::HeldByOther:
+        return QStringLiteral("une autre copie de Rappelix utilise déjà ce dossier");
+    case Step::MakeFolder:
+        if (result.error == EEXIST)
+            return QStringLiteral("un fichier porte le nom du dossier %1").arg(name);
+        break;
+    default:
+        break;
+    }
+    switch (result.error) {
+    case ENOSPC:
+        return QStringLiteral("le disque est plein");
+#ifdef EDQUOT
+    case EDQUOT:
+        return QStringLiteral("le quota d'espace disque est atteint");
+#endif
+    case EFBIG:
+        return QStringLiteral("le fichier dépasse la taille permise");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("l'accès à %1 est refusé").arg(name);
+    case EROFS:
+        return QStringLiteral("le disque est en lecture seule");
+    case ENOENT:
+    case ENOTDIR: {
+        const bool folder = result.step == Step::Temporary || result.step == Step::MakeFolder;
+        return QStringLiteral("le dossier « %1 » n'existe pas")
+            .arg(QDir::toNativeSeparators(folder ? result.path : QFileInfo(result.path).absolutePath()));
+    }
+    case EISDIR:
+        return QStringLiteral("%1 est un dossier").arg(name);
+    case EEXIST:
+        return QStringLiteral("%1 existe déjà").arg(name);
+    case EIO:
+        return QStringLiteral("erreur d'entrée-sortie sur le disque");
+    default:
+        return QStringLiteral("erreur système %1 (%2)")
+            .arg(result.error)
+            .arg(QString::fromLocal8Bit(std::strerror(result.error)));
+    }
+}
 } // namespace
 
 f_iir::f_iir(const Clock &clock, QWidget *parent)
@@ -328,7 +385,7 @@ void f_iir::mPopExit_Click()
 QString f_iir::failureText(const QString &what, const SaveResult &result) const
 {
     return QStringLiteral("Rappelix n'a pas pu enregistrer %1 dans le dossier « %2 » : %3.")
-        .arg(what, QDir::toNativeSeparators(m_session.file.folder()), result.reason);
+        .arg(what, QDir::toNativeSeparators(m_session.file.folder()), failureReason(result));
 }
 
 void f_iir::reportWriteFailure(const SaveResult &result)
@@ -486,7 +543,7 @@ void f_iir::m_demarrage_Click()
         MsgBox::warning(this,
                         QStringLiteral("Rappelix n'a pas pu modifier le lancement à l'ouverture de session "
                                        "(« %1 ») : %2.")
-                            .arg(QDir::toNativeSeparators(m_autostart.path()), done.reason));
+                            .arg(QDir::toNativeSeparators(m_autostart.path()), failureReason(done)));
 }
 
 void f_iir::m_imprimer_Click()

@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+
 QString NotesFile::path() const
 {
     return m_folder + fileName();
@@ -103,7 +105,7 @@ SaveResult NotesFile::ecrire_notes(const NoteTable &table)
 {
     const QByteArray bytes = notescodec::encode(table);
     if (!keepCopy(true))
-        return SaveResult::failure(QStringLiteral("le fichier illisible ne peut pas être mis de côté"));
+        return SaveResult::failure(SaveResult::Step::KeepAside, EACCES, path());
     // The data folder may have gone since start-up (a clean-up tool, the user): make it
     // again rather than lose every change until the end of the run.
     SaveResult result = m_folder.isEmpty() ? SaveResult{} : makeFolder(m_folder);

@@ -17,13 +17,6 @@
 #include <unistd.h>
 #endif
 
-namespace {
-QString otherCopy()
-{
-    return QStringLiteral("une autre copie de Rappelix utilise déjà ce dossier");
-}
-} // namespace
-
 SingleCopy::SingleCopy(const QString &folder, QObject *parent)
     : QObject(parent), m_folder(folder.endsWith(u'/') ? folder : folder + u'/')
 {
@@ -41,8 +34,8 @@ SaveResult SingleCopy::lock()
         return {};
     m_heldByOther = m_lock->error() == QLockFile::LockFailedError;
     m_lock.reset();
-    return SaveResult::failure(m_heldByOther ? otherCopy()
-                                             : QStringLiteral("le verrou ne peut pas être posé"));
+    return SaveResult::failure(m_heldByOther ? SaveResult::Step::HeldByOther : SaveResult::Step::Lock, EACCES,
+                               lockPath());
 }
 
 bool SingleCopy::stillHeld()
@@ -72,10 +65,15 @@ int lockFile(const QString &name)
     // A file removed between its opening and its locking was another copy's, going away: again.
     for (int attempt = 0; attempt < 5; ++attempt) {
         int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        const int refused = errno;
         if (fd < 0 && (errno == EACCES || errno == EROFS))
             fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC); // a lock needs no write access
-        if (fd < 0)
+        if (fd < 0) {
+            // No file to lock in a folder that refuses a new one: the refusal is the cause.
+            if (errno == ENOENT)
+                errno = refused;
             return -1;
+        }
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             const int error = errno;
             ::close(fd);
@@ -141,7 +139,7 @@ SaveResult SingleCopy::lock()
         m_runtimeFd = lockFile(runtimeLock);
         m_heldByOther = m_runtimeFd < 0 && errno == EWOULDBLOCK;
         if (m_heldByOther)
-            return SaveResult::failure(otherCopy());
+            return SaveResult::failure(SaveResult::Step::HeldByOther, EWOULDBLOCK, runtimeLock);
     }
     m_fd = lockFile(lockPath());
     if (m_fd >= 0)
@@ -150,7 +148,7 @@ SaveResult SingleCopy::lock()
     m_heldByOther = error == EWOULDBLOCK;
     if (m_heldByOther) {
         release(m_runtimeFd, runtimeLock);
-        return SaveResult::failure(otherCopy());
+        return SaveResult::failure(SaveResult::Step::HeldByOther, error, lockPath());
     }
     // No lock on this file system at all: writing anyway beats never writing.
     if (error == ENOLCK || error == EOPNOTSUPP || error == ENOSYS)
@@ -158,7 +156,7 @@ SaveResult SingleCopy::lock()
     // A data folder that cannot hold the lock file is still kept by the runtime lock.
     if (m_unguarded || m_runtimeFd >= 0)
         return {};
-    return SaveResult::failure(systemErrorText(error));
+    return SaveResult::failure(SaveResult::Step::Lock, error, lockPath());
 }
 
 bool SingleCopy::stillHeld()

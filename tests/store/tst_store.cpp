@@ -127,7 +127,7 @@ private slots:
         QVERIFY(QFile::setPermissions(home.notesPath(), QFileDevice::ReadOwner));
         const SaveResult written =
             NotesFile(home.folder()).ecrire_notes(testutil::tableOf({{"", "deux", "", "", ""}}));
-        QCOMPARE(written.reason, QStringLiteral("le fichier « planifs.txt » est en lecture seule"));
+        QCOMPARE(written.step, SaveResult::Step::ReadOnly);
         QCOMPARE(testutil::readFile(home.notesPath()), "\"\",\"un\",\"\",\"\"\r\n");
     }
 
