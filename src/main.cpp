@@ -85,6 +85,8 @@ int main(int argc, char *argv[])
         window.sessionEnding();
         QCoreApplication::exit(0);
     });
+    // The display lost, Qt ends the process at once: what was typed is written on the way out.
+    QObject::connect(&termination, &Termination::exiting, &window, &f_iir::displayGone, Qt::DirectConnection);
     window.Form_Load(dataFolder, &single);
     return app.exec();
 }

@@ -16,6 +16,7 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHeaderView>
 #include <QMenuBar>
@@ -26,6 +27,9 @@
 #include <QStyleOptionHeader>
 #include <QTableView>
 #include <QTimer>
+
+#include <cerrno>
+#include <cstring>
 
 namespace {
 // The list's headers. Qt sizes every section as if its caption were bold, for a section
@@ -50,6 +54,59 @@ protected:
         return style()->sizeFromContents(QStyle::CT_HeaderSection, &opt, QSize(), this);
     }
 };
+
+// Why a file operation failed, in the user's words: what the step and the system's code say,
+// about the file or folder it failed on.
+QString failureReason(const SaveResult &result)
+{
+    using Step = SaveResult::Step;
+    const QString name = QStringLiteral("« %1 »").arg(QDir::toNativeSeparators(result.path));
+    switch (result.step) {
+    case Step::ReadOnly:
+        return QStringLiteral("le fichier %1 est en lecture seule").arg(name);
+    case Step::KeepAside:
+        return QStringLiteral("le fichier illisible %1 ne peut pas être mis de côté").arg(name);
+    case Step::HeldByOther:
+        return QStringLiteral("une autre copie de Rappelix utilise déjà ce dossier");
+    case Step::MakeFolder:
+        if (result.error == EEXIST)
+            return QStringLiteral("un fichier porte le nom du dossier %1").arg(name);
+        break;
+    default:
+        break;
+    }
+    switch (result.error) {
+    case ENOSPC:
+        return QStringLiteral("le disque est plein");
+#ifdef EDQUOT
+    case EDQUOT:
+        return QStringLiteral("le quota d'espace disque est atteint");
+#endif
+    case EFBIG:
+        return QStringLiteral("le fichier dépasse la taille permise");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("l'accès à %1 est refusé").arg(name);
+    case EROFS:
+        return QStringLiteral("le disque est en lecture seule");
+    case ENOENT:
+    case ENOTDIR: {
+        const bool folder = result.step == Step::Temporary || result.step == Step::MakeFolder;
+        return QStringLiteral("le dossier « %1 » n'existe pas")
+            .arg(QDir::toNativeSeparators(folder ? result.path : QFileInfo(result.path).absolutePath()));
+    }
+    case EISDIR:
+        return QStringLiteral("%1 est un dossier").arg(name);
+    case EEXIST:
+        return QStringLiteral("%1 existe déjà").arg(name);
+    case EIO:
+        return QStringLiteral("erreur d'entrée-sortie sur le disque");
+    default:
+        return QStringLiteral("erreur système %1 (%2)")
+            .arg(result.error)
+            .arg(QString::fromLocal8Bit(std::strerror(result.error)));
+    }
+}
 } // namespace
 
 f_iir::f_iir(const Clock &clock, QWidget *parent)
@@ -63,7 +120,9 @@ f_iir::f_iir(const Clock &clock, QWidget *parent)
     m_alerts = new alert::AlertTimer(m_session, m_clock, this);
     connect(m_alerts->timer(), &QTimer::timeout, this, &f_iir::Timer1_Timer);
     connect(m_alerts, &alert::AlertTimer::fellDue, this, &f_iir::tellFallenDue);
-    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) { sessionEnding(); });
+    // The session manager saves the session (the end comes after it, as a Quit): what was typed
+    // is written, and everything stays as it is, as after a checkpoint it must.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) { saveTyped(); });
 }
 
 f_iir::~f_iir()
@@ -219,6 +278,7 @@ void f_iir::Form_Load(const QString &dataFolder, SingleCopy *guard)
     m_session.table.setRow(1);
     selectRow(1);
     m_session.loaded = true;
+    tellFoundAtStart();
     tellMissed();
     m_demarrage->setChecked(m_autostart.enabled());
     if (m_pref.exists()) {
@@ -346,7 +406,7 @@ void f_iir::mPopExit_Click()
 QString f_iir::failureText(const QString &what, const SaveResult &result) const
 {
     return QStringLiteral("Rappelix n'a pas pu enregistrer %1 dans le dossier « %2 » : %3.")
-        .arg(what, QDir::toNativeSeparators(m_session.file.folder()), result.reason);
+        .arg(what, QDir::toNativeSeparators(m_session.file.folder()), failureReason(result));
 }
 
 void f_iir::reportWriteFailure(const SaveResult &result)
@@ -369,10 +429,11 @@ void f_iir::closeEvent(QCloseEvent *event)
     if (flags.autosave) {
         const SaveResult saved = m_session.ecrire_notes();
         // Ending now would lose what could not be written: the user decides.
-        if (!saved &&
-            MsgBox::question(this, failureText(QStringLiteral("les notes"), saved) +
-                                       QStringLiteral("\n\nQuitter quand même ? Les dernières "
-                                                      "modifications seront perdues.")) != QMessageBox::Yes) {
+        if (!saved && MsgBox::question(this,
+                                       failureText(QStringLiteral("les notes"), saved) +
+                                           QStringLiteral("\n\nQuitter quand même ? Les dernières "
+                                                          "modifications seront perdues."),
+                                       QMessageBox::No) != QMessageBox::Yes) {
             flags.quitting = false;
             event->ignore();
             return;
@@ -389,15 +450,57 @@ void f_iir::closeEvent(QCloseEvent *event)
     emit quitRequested();
 }
 
+// Every end of the program writes what was typed through here, before anything else.
+void f_iir::saveTyped()
+{
+    if (m_session.flags.textChanged)
+        m_session.ecrire_notes();
+}
+
 // The session ends (logout, shutdown): nothing typed may be lost. Each note window
 // closes through its own handler, which writes the file while autosave is on.
 void f_iir::sessionEnding()
 {
-    if (m_session.flags.textChanged)
-        m_session.ecrire_notes();
+    saveTyped();
     for (int s = 1; s <= SlotTable::kMax; ++s)
         if (NoteWindow *w = m_session.fenetre(s))
             w->closeWindow();
+}
+
+// The display is gone and the process is ending inside exit(): the windows may no longer be
+// used, not even to tell a failure; every keystroke is already in the table.
+void f_iir::displayGone()
+{
+    m_session.writeFailed = nullptr;
+    saveTyped();
+}
+
+// What start-up found amiss in the data folder, told before anything is written there.
+void f_iir::tellFoundAtStart()
+{
+    const NotesFile &file = m_session.file;
+    auto named = [](const QString &path) { return QDir::toNativeSeparators(path); };
+    QStringList told;
+    if (file.readError() != NotesFile::ReadError::None)
+        told << QStringLiteral("Rappelix n'a pas pu lire les notes (« %1 ») : %2. ")
+                        .arg(named(file.path()), file.readError() == NotesFile::ReadError::Folder
+                                                     ? QStringLiteral("c'est un dossier")
+                                                     : QStringLiteral("la lecture en est refusée")) +
+                    (file.keptCopy().isEmpty()
+                         ? QStringLiteral("Il reste à sa place, et ne sera pas remplacé.")
+                         : QStringLiteral("L'original est gardé sous « %1 » ; la liste commence vide.")
+                               .arg(named(file.keptCopy())));
+    for (const QString &kept : file.recovered())
+        told << QStringLiteral("Une écriture interrompue avait laissé une version des notes plus récente que "
+                               "« %1 » : elle est gardée sous « %2 ».")
+                    .arg(named(file.path()), named(kept));
+    if (m_session.guard && m_session.guard->unguarded())
+        told << QStringLiteral(
+                    "Le dossier « %1 » ne permet pas de verrou : Rappelix ne peut pas empêcher une "
+                    "seconde copie de Rappelix d'y écrire en même temps.")
+                    .arg(named(file.folder()));
+    if (!told.isEmpty())
+        MsgBox::warning(this, told.join(QStringLiteral("\n\n")));
 }
 
 bool f_iir::trayAvailable() const
@@ -461,7 +564,7 @@ void f_iir::m_demarrage_Click()
         MsgBox::warning(this,
                         QStringLiteral("Rappelix n'a pas pu modifier le lancement à l'ouverture de session "
                                        "(« %1 ») : %2.")
-                            .arg(QDir::toNativeSeparators(m_autostart.path()), done.reason));
+                            .arg(QDir::toNativeSeparators(m_autostart.path()), failureReason(done)));
 }
 
 void f_iir::m_imprimer_Click()

@@ -57,6 +57,7 @@ public:
     void m_quitter_Click();
     void mPopExit_Click();
     void sessionEnding();
+    void displayGone(); // from the exit handlers: writes, touches no window
 
     void Timer1_Timer();
 
@@ -90,6 +91,8 @@ private:
     void showTrayMenu();
     void tellFallenDue(const QList<int> &rows);
     void tellMissed();
+    void tellFoundAtStart();
+    void saveTyped();
     void waitForTray();
     bool trayAvailable() const;
     QString failureText(const QString &what, const SaveResult &result) const;

@@ -1,6 +1,37 @@
 #include "termination.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QSocketNotifier>
+
+#include <cstdlib>
+
+namespace {
+Termination *active = nullptr; // the exit handler's way back, while one lives
+
+void atExit()
+{
+    if (active)
+        emit active->exiting();
+}
+
+// Once per process: from then on, an exit() that skips the event loop still saves.
+void watchExit(Termination *termination)
+{
+    static const bool registered = std::atexit(atExit) == 0;
+    active = registered ? termination : nullptr;
+}
+} // namespace
+
+bool Termination::eventFilter(QObject *watched, QEvent *event)
+{
+    // The session manager's "die" comes as a Quit, which would ask the main window to close,
+    // and that only sends it to the tray: the program ends the way it ends on a signal.
+    if (watched != QCoreApplication::instance() || event->type() != QEvent::Quit)
+        return false;
+    emit requested();
+    return true;
+}
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -19,6 +50,9 @@ void onSignal(int)
 
 Termination::Termination(QObject *parent) : QObject(parent)
 {
+    watchExit(this);
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->installEventFilter(this);
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, pipeFds) != 0)
         return;
     m_notifier = new QSocketNotifier(pipeFds[1], QSocketNotifier::Read, this);
@@ -37,6 +71,7 @@ Termination::Termination(QObject *parent) : QObject(parent)
 
 Termination::~Termination()
 {
+    active = nullptr;
     for (int sig : {SIGTERM, SIGHUP, SIGINT})
         signal(sig, SIG_DFL);
     for (int &fd : pipeFds) {
@@ -46,6 +81,14 @@ Termination::~Termination()
     }
 }
 #else
-Termination::Termination(QObject *parent) : QObject(parent) {}
-Termination::~Termination() = default;
+Termination::Termination(QObject *parent) : QObject(parent)
+{
+    watchExit(this);
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->installEventFilter(this);
+}
+Termination::~Termination()
+{
+    active = nullptr;
+}
 #endif

@@ -38,11 +38,12 @@ void setNextAnswer(QMessageBox::StandardButton answer)
     nextAnswer = answer;
 }
 
-QMessageBox::StandardButton question(QWidget *parent, const QString &text)
+QMessageBox::StandardButton question(QWidget *parent, const QString &text,
+                                     QMessageBox::StandardButton byDefault)
 {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Rappelix"), text,
                     QMessageBox::Yes | QMessageBox::No, parent);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(byDefault);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("&Oui"));
     box.button(QMessageBox::No)->setText(QStringLiteral("&Non"));
     return run(box);

@@ -8,7 +8,9 @@ namespace MsgBox {
 // The next box returns this answer at once instead of waiting for the user.
 void setNextAnswer(QMessageBox::StandardButton answer);
 
-QMessageBox::StandardButton question(QWidget *parent, const QString &text); // Oui / Non, title "Rappelix"
+// Oui / Non, title "Rappelix"; Entrée gives `byDefault`.
+QMessageBox::StandardButton question(QWidget *parent, const QString &text,
+                                     QMessageBox::StandardButton byDefault = QMessageBox::Yes);
 void information(QWidget *parent, const QString &title, const QString &text);
 // A warning that does not wait for the user; while one is up, a new one replaces its text.
 void warning(QWidget *parent, const QString &text);

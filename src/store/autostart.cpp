@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include <cerrno>
+
 namespace {
 #ifdef Q_OS_WIN
 QSettings runKey()
@@ -65,16 +67,14 @@ SaveResult Autostart::set(bool on, const QString &program)
     else
         key.remove(QStringLiteral("Rappelix"));
     key.sync();
-    return key.status() == QSettings::NoError ? SaveResult{}
-                                              : SaveResult::failure(QStringLiteral("registre"));
+    return key.status() == QSettings::NoError
+               ? SaveResult{}
+               : SaveResult::failure(SaveResult::Step::Write, EACCES, key.fileName());
 #else
     if (on) {
         SaveResult made = makeFolder(m_folder);
         return made ? saveWhole(path(), entry(program)) : made;
     }
-    QFile file(path());
-    if (!file.exists() || file.remove())
-        return {};
-    return SaveResult::failure(file.errorString());
+    return removeFile(path());
 #endif
 }

@@ -8,24 +8,52 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+
 QString NotesFile::path() const
 {
     return m_folder + fileName();
 }
 
 // A write killed before its rename leaves its temporary file behind, under a name only this
-// program gives. One older than any write still going on is removed, so that such leftovers,
-// notes and all, do not pile up over the years; nothing else in the folder is touched.
+// program gives. One older than any write still going on is removed, so that such leftovers do
+// not pile up over the years, unless it is newer than the notes file: then it is the last whole
+// version (killed between naming it and the rename), kept under a name the user sees. Nothing
+// else in the folder is touched.
 void NotesFile::removeStaleTemporaries()
 {
     if (m_folder.isEmpty())
         return;
     const QDateTime before = m_clock.now().toUTC().addSecs(-600);
+    const QFileInfo notes(path());
     const QFileInfoList found =
         QDir(m_folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
-    for (const QFileInfo &info : found)
-        if (isSaveTemporary(info.fileName(), fileName()) && info.lastModified().toUTC() < before)
+    for (const QFileInfo &info : found) {
+        if (!isSaveTemporary(info.fileName(), fileName()) || info.lastModified().toUTC() >= before)
+            continue;
+        if (notes.exists() && info.lastModified() <= notes.lastModified()) {
             QFile::remove(info.filePath());
+            continue;
+        }
+        const QString name = freeName(QStringLiteral("recupere"));
+        if (!name.isEmpty() && QFile::rename(info.filePath(), name))
+            m_recovered << name;
+    }
+}
+
+// A name beside the notes file that no file has yet: planifs-<kind>-<date and time>[-n].txt.
+QString NotesFile::freeName(const QString &kind) const
+{
+    const QString stamp = m_clock.now().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    for (int i = 1; i < 1000; ++i) {
+        QString name = m_folder + QStringLiteral("planifs-") + kind + u'-' + stamp;
+        if (i > 1)
+            name += QLatin1Char('-') + QString::number(i);
+        name += QStringLiteral(".txt");
+        if (!QFileInfo::exists(name) && !QFileInfo(name).isSymLink())
+            return name;
+    }
+    return QString();
 }
 
 int NotesFile::charger_notes(NoteTable &table)
@@ -34,10 +62,12 @@ int NotesFile::charger_notes(NoteTable &table)
     QFile file(path());
     if (!file.exists())
         return 0;
-    if (!file.open(QIODevice::ReadOnly)) {
-        // A file that is there but cannot be read must not be replaced by an empty table:
-        // the first write puts it aside.
+    if (QFileInfo(path()).isDir() || !file.open(QIODevice::ReadOnly)) {
+        // A file that is there but cannot be read must not be replaced by an empty table: it is
+        // put aside now, before anything is written, and the caller tells the user where.
+        m_readError = QFileInfo(path()).isDir() ? ReadError::Folder : ReadError::Refused;
         m_copyPending = true;
+        keepCopy(true);
         return 0;
     }
     const QByteArray bytes = file.readAll();
@@ -62,29 +92,20 @@ bool NotesFile::keepCopy(bool mayMove)
         m_copyPending = false;
         return true;
     }
-    const QString stamp = m_clock.now().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    for (int i = 1; i < 1000; ++i) {
-        QString name = m_folder + QStringLiteral("planifs-endommage-") + stamp;
-        if (i > 1)
-            name += QLatin1Char('-') + QString::number(i);
-        name += QStringLiteral(".txt");
-        if (QFileInfo::exists(name))
-            continue;
-        // What cannot be copied (unreadable, no room for a copy) is moved aside whole.
-        if (!QFile::copy(path(), name) && !(mayMove && QFile::rename(path(), name)))
-            return false;
-        m_copy = name;
-        m_copyPending = false;
-        return true;
-    }
-    return false;
+    const QString name = freeName(QStringLiteral("endommage"));
+    // What cannot be copied (unreadable, no room for a copy) is moved aside whole.
+    if (name.isEmpty() || (!QFile::copy(path(), name) && !(mayMove && QFile::rename(path(), name))))
+        return false;
+    m_copy = name;
+    m_copyPending = false;
+    return true;
 }
 
 SaveResult NotesFile::ecrire_notes(const NoteTable &table)
 {
     const QByteArray bytes = notescodec::encode(table);
     if (!keepCopy(true))
-        return SaveResult::failure(QStringLiteral("le fichier illisible ne peut pas être mis de côté"));
+        return SaveResult::failure(SaveResult::Step::KeepAside, EACCES, path());
     // The data folder may have gone since start-up (a clean-up tool, the user): make it
     // again rather than lose every change until the end of the run.
     SaveResult result = m_folder.isEmpty() ? SaveResult{} : makeFolder(m_folder);

@@ -4,6 +4,7 @@
 #include "store/savefile.h"
 
 #include <QString>
+#include <QStringList>
 
 class NoteTable;
 
@@ -30,16 +31,24 @@ public:
 
     int writeCount() const { return m_writes; }
     const QString &keptCopy() const { return m_copy; }
+    // Why the file found at start-up could not be read (then it is kept aside, see keptCopy).
+    enum class ReadError { None, Refused, Folder };
+    ReadError readError() const { return m_readError; }
+    // Whole versions left by writes killed just before their rename, kept under visible names.
+    const QStringList &recovered() const { return m_recovered; }
 
     static QString fileName() { return QStringLiteral("planifs.txt"); }
 
 private:
     bool keepCopy(bool mayMove);
     void removeStaleTemporaries();
+    QString freeName(const QString &kind) const;
 
     QString m_folder;
     const Clock &m_clock;
     bool m_copyPending = false;
     QString m_copy;
+    QStringList m_recovered;
+    ReadError m_readError = ReadError::None;
     int m_writes = 0;
 };

@@ -13,8 +13,5 @@ SaveResult PrefFile::set(bool on)
     // All or nothing: a half-written file would still turn the preference on.
     if (on)
         return saveWhole(path(), QByteArrayLiteral("\"1\"\r\n"));
-    QFile file(path());
-    if (!file.exists() || file.remove())
-        return {};
-    return SaveResult::failure(file.errorString());
+    return removeFile(path());
 }

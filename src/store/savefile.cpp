@@ -6,7 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
+#include <cstdio>
 
 #ifdef Q_OS_WIN
 #include <QSaveFile>
@@ -29,34 +29,11 @@ QString temporaryName(const QString &target)
 
 } // namespace
 
-QString systemErrorText(int error)
+SaveResult removeFile(const QString &path)
 {
-    switch (error) {
-    case ENOSPC:
-        return QStringLiteral("le disque est plein");
-#ifdef EDQUOT
-    case EDQUOT:
-        return QStringLiteral("le quota d'espace disque est atteint");
-#endif
-    case EFBIG:
-        return QStringLiteral("le fichier dépasse la taille permise");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("l'accès au dossier est refusé");
-    case EROFS:
-        return QStringLiteral("le disque est en lecture seule");
-    case ENOENT:
-    case ENOTDIR:
-        return QStringLiteral("le dossier n'existe pas");
-    case EISDIR:
-        return QStringLiteral("un dossier porte le nom du fichier");
-    case EEXIST:
-        return QStringLiteral("un fichier porte le nom du dossier");
-    case EIO:
-        return QStringLiteral("erreur d'entrée-sortie sur le disque");
-    default:
-        return QStringLiteral("erreur système %1 (%2)").arg(error).arg(QString::fromLocal8Bit(std::strerror(error)));
-    }
+    if (std::remove(QFile::encodeName(path).constData()) == 0 || errno == ENOENT)
+        return {};
+    return SaveResult::failure(SaveResult::Step::Remove, errno, path);
 }
 
 SaveResult makeFolder(const QString &path)
@@ -65,17 +42,17 @@ SaveResult makeFolder(const QString &path)
     if (info.isDir())
         return {};
     if (info.exists())
-        return SaveResult::failure(systemErrorText(EEXIST));
+        return SaveResult::failure(SaveResult::Step::MakeFolder, EEXIST, info.absoluteFilePath());
     const QString parent = info.absolutePath();
     if (parent != info.absoluteFilePath())
         if (SaveResult made = makeFolder(parent); !made)
             return made;
 #ifdef Q_OS_WIN
     if (!QDir().mkdir(info.absoluteFilePath()))
-        return SaveResult::failure(QStringLiteral("le dossier ne peut pas être créé"));
+        return SaveResult::failure(SaveResult::Step::MakeFolder, EACCES, info.absoluteFilePath());
 #else
     if (::mkdir(QFile::encodeName(info.absoluteFilePath()).constData(), 0777) != 0 && errno != EEXIST)
-        return SaveResult::failure(systemErrorText(errno));
+        return SaveResult::failure(SaveResult::Step::MakeFolder, errno, info.absoluteFilePath());
 #endif
     return {};
 }
@@ -100,18 +77,38 @@ SaveResult saveWhole(const QString &path, QByteArrayView bytes)
     // Unbuffered, so that a failing write is seen by the write itself and not lost in a flush.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
         file.write(bytes.data(), bytes.size()) != bytes.size() || !file.commit())
-        return SaveResult::failure(file.errorString());
+        return SaveResult::failure(SaveResult::Step::Write, EIO, path); // QSaveFile tells no error code
     return {};
 }
 
 #else
 
-SaveResult saveWhole(const QString &path, QByteArrayView bytes)
+namespace {
+// The file a chain of symbolic links ends at (dangling or not): a link stays a link, and the
+// file it names gets the new content.
+QString linkTarget(const QString &path)
 {
+    QString file = path;
+    for (int hops = 0; hops < 40 && QFileInfo(file).isSymLink(); ++hops)
+        file = QFileInfo(file).symLinkTarget();
+    return file;
+}
+} // namespace
+
+SaveResult saveWhole(const QString &link, QByteArrayView bytes)
+{
+    const QString path = linkTarget(link);
     const QFileInfo info(path);
     const QString temporary = info.dir().filePath(temporaryName(info.fileName()));
     const QByteArray tmp = QFile::encodeName(temporary);
     const QByteArray target = QFile::encodeName(path);
+
+    struct stat old;
+    const bool existed = ::stat(target.constData(), &old) == 0;
+    // A file the user made read-only is not replaced, though the folder would allow it.
+    if (existed && S_ISREG(old.st_mode) &&
+        ((old.st_mode & 0222) == 0 || ::access(target.constData(), W_OK) != 0))
+        return SaveResult::failure(SaveResult::Step::ReadOnly, EACCES, path);
 
     // Where the file system allows it, the temporary file has no name until it is complete,
     // so that a write killed half-way leaves nothing behind (it is named through /proc).
@@ -123,18 +120,18 @@ SaveResult saveWhole(const QString &path, QByteArrayView bytes)
         fd = ::open(tmp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     }
     if (fd < 0)
-        return SaveResult::failure(systemErrorText(errno));
+        return SaveResult::failure(SaveResult::Step::Temporary, errno,
+                                   errno == EEXIST ? temporary : info.absolutePath());
     // Whatever goes wrong from here, the temporary file is ours to remove.
-    auto fail = [&](int error) {
+    auto fail = [&](SaveResult::Step step, int error) {
         if (fd >= 0)
             ::close(fd);
         if (!unnamed)
             ::unlink(tmp.constData());
-        return SaveResult::failure(systemErrorText(error));
+        return SaveResult::failure(step, error, path);
     };
     // The new file keeps the old one's permissions.
-    struct stat old;
-    if (::stat(target.constData(), &old) == 0)
+    if (existed)
         ::fchmod(fd, old.st_mode & 07777);
     const char *data = bytes.data();
     qsizetype left = bytes.size();
@@ -143,23 +140,25 @@ SaveResult saveWhole(const QString &path, QByteArrayView bytes)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return fail(errno);
+            return fail(SaveResult::Step::Write, errno);
         }
         data += n;
         left -= n;
     }
     if (::fsync(fd) != 0)
-        return fail(errno);
+        return fail(SaveResult::Step::Write, errno);
     if (unnamed) {
         const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
         if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, tmp.constData(), AT_SYMLINK_FOLLOW) != 0)
-            return fail(errno);
+            return fail(SaveResult::Step::Replace, errno);
         unnamed = false;
     }
     const int closed = ::close(fd);
     fd = -1;
-    if (closed != 0 || ::rename(tmp.constData(), target.constData()) != 0)
-        return fail(errno);
+    if (closed != 0)
+        return fail(SaveResult::Step::Write, errno);
+    if (::rename(tmp.constData(), target.constData()) != 0)
+        return fail(SaveResult::Step::Replace, errno);
     // The rename itself reaches the disk with the folder; some file systems cannot say so.
     const int dir = ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {

@@ -3,17 +3,35 @@
 #include <QByteArrayView>
 #include <QString>
 
-// The outcome of a write; `reason` says in French what went wrong, for the user.
+// The outcome of a file operation: on failure, the step that failed, the system's error code
+// (errno) and the path it failed on. The windows make the user's sentence of it.
 struct SaveResult {
+    enum class Step {
+        None,
+        MakeFolder,  // making the folder (EEXIST: a file has its name)
+        Temporary,   // making the temporary file in the target's folder (the path)
+        Write,       // writing and flushing the new content
+        Replace,     // naming it and renaming it over the target
+        ReadOnly,    // the target is read-only: it is not replaced
+        KeepAside,   // an unreadable file could not be kept aside before being replaced
+        Lock,        // locking the data folder
+        HeldByOther, // another copy holds the data folder
+        Remove,      // removing a file
+    };
     bool ok = true;
-    QString reason;
+    Step step = Step::None;
+    int error = 0;
+    QString path;
 
-    static SaveResult failure(const QString &reason) { return {false, reason}; }
+    static SaveResult failure(Step step, int error, const QString &path)
+    {
+        return {false, step, error, path};
+    }
     explicit operator bool() const { return ok; }
 };
 
-// The reason for a failed file operation, in French, from its errno value.
-QString systemErrorText(int error);
+// Removes the file at `path`; one already gone counts as removed.
+SaveResult removeFile(const QString &path);
 
 // Makes a folder and the folders above it that are missing; fails where a file is in the way.
 SaveResult makeFolder(const QString &path);

@@ -1,5 +1,6 @@
 #include "singlecopy.h"
 
+#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -16,30 +17,10 @@
 #include <unistd.h>
 #endif
 
-namespace {
-QString otherCopy()
-{
-    return QStringLiteral("une autre copie de Rappelix utilise déjà ce dossier");
-}
-} // namespace
-
 SingleCopy::SingleCopy(const QString &folder, QObject *parent)
     : QObject(parent), m_folder(folder.endsWith(u'/') ? folder : folder + u'/')
 {
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &SingleCopy::folderChanged);
-}
-
-SingleCopy::~SingleCopy()
-{
-#ifdef Q_OS_WIN
-    m_lock.reset();
-#else
-    if (m_fd >= 0) {
-        // Removed while still held, so that no later start can lock the file being removed.
-        QFile::remove(lockPath());
-        ::close(m_fd);
-    }
-#endif
 }
 
 #ifdef Q_OS_WIN
@@ -53,13 +34,18 @@ SaveResult SingleCopy::lock()
         return {};
     m_heldByOther = m_lock->error() == QLockFile::LockFailedError;
     m_lock.reset();
-    return SaveResult::failure(m_heldByOther ? otherCopy()
-                                             : QStringLiteral("le verrou ne peut pas être posé"));
+    return SaveResult::failure(m_heldByOther ? SaveResult::Step::HeldByOther : SaveResult::Step::Lock, EACCES,
+                               lockPath());
 }
 
 bool SingleCopy::stillHeld()
 {
     return m_lock && QFileInfo::exists(lockPath());
+}
+
+QString SingleCopy::runtimePath(const char *)
+{
+    return QString();
 }
 
 #else
@@ -71,32 +57,106 @@ bool sameFile(int fd, const QByteArray &path)
     return ::fstat(fd, &open) == 0 && ::stat(path.constData(), &named) == 0 && open.st_dev == named.st_dev &&
            open.st_ino == named.st_ino;
 }
+
+// The file at `path` opened and locked, or -1 with errno set (EWOULDBLOCK: another holds it).
+int lockFile(const QString &name)
+{
+    const QByteArray path = QFile::encodeName(name);
+    // A file removed between its opening and its locking was another copy's, going away: again.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        const int refused = errno;
+        if (fd < 0 && (errno == EACCES || errno == EROFS))
+            fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC); // a lock needs no write access
+        if (fd < 0) {
+            // No file to lock in a folder that refuses a new one: the refusal is the cause.
+            if (errno == ENOENT)
+                errno = refused;
+            return -1;
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int error = errno;
+            ::close(fd);
+            errno = error;
+            return -1;
+        }
+        if (sameFile(fd, path))
+            return fd;
+        ::close(fd);
+    }
+    errno = EWOULDBLOCK;
+    return -1;
+}
+
+void release(int &fd, const QString &path)
+{
+    if (fd < 0)
+        return;
+    // Removed while still held, so that no later start can lock the file being removed.
+    QFile::remove(path);
+    ::close(fd);
+    fd = -1;
+}
+
+// The session's own folder for runtime files ($XDG_RUNTIME_DIR), else one of this user's in
+// the temporary folder, made private; none where neither can be had.
+QString runtimeFolder()
+{
+    const QString session = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    const QString folder =
+        QDir::isAbsolutePath(session) && QFileInfo(session).isDir()
+            ? session + QStringLiteral("/rappelix")
+            : QDir::tempPath() + QStringLiteral("/rappelix-") + QString::number(::getuid());
+    const QByteArray path = QFile::encodeName(folder);
+    ::mkdir(path.constData(), 0700);
+    struct stat info;
+    if (::lstat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid())
+        return QString();
+    return folder + u'/';
+}
 } // namespace
+
+QString SingleCopy::runtimePath(const char *suffix)
+{
+    // Named after the folder itself, whatever links lead to it; fixed once found.
+    if (m_runtimeKey.isEmpty()) {
+        const QString canonical = QFileInfo(m_folder).canonicalFilePath();
+        const QString key =
+            canonical.isEmpty() ? QDir::cleanPath(QFileInfo(m_folder).absoluteFilePath()) : canonical;
+        m_runtimeKey = QString::fromLatin1(
+            QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256).toHex().left(16));
+    }
+    const QString folder = runtimeFolder();
+    return folder.isEmpty() ? QString() : folder + m_runtimeKey + QLatin1String(suffix);
+}
 
 SaveResult SingleCopy::lock()
 {
     m_heldByOther = false;
-    const QByteArray path = QFile::encodeName(lockPath());
-    // A file removed between its opening and its locking was another copy's, going away: again.
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (fd < 0 && (errno == EACCES || errno == EROFS))
-            fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC); // a lock needs no write access
-        if (fd < 0)
-            return SaveResult::failure(systemErrorText(errno));
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            const int error = errno;
-            ::close(fd);
-            m_heldByOther = error == EWOULDBLOCK;
-            return SaveResult::failure(m_heldByOther ? otherCopy() : systemErrorText(error));
-        }
-        if (sameFile(fd, path)) {
-            m_fd = fd;
-            return {};
-        }
-        ::close(fd);
+    // First the lock among the runtime files, which a data folder without room cannot stop.
+    const QString runtimeLock = runtimePath(".lock");
+    if (m_runtimeFd < 0 && !runtimeLock.isEmpty()) {
+        m_runtimeFd = lockFile(runtimeLock);
+        m_heldByOther = m_runtimeFd < 0 && errno == EWOULDBLOCK;
+        if (m_heldByOther)
+            return SaveResult::failure(SaveResult::Step::HeldByOther, EWOULDBLOCK, runtimeLock);
     }
-    return SaveResult::failure(otherCopy());
+    m_fd = lockFile(lockPath());
+    if (m_fd >= 0)
+        return {};
+    const int error = errno;
+    m_heldByOther = error == EWOULDBLOCK;
+    if (m_heldByOther) {
+        release(m_runtimeFd, runtimeLock);
+        return SaveResult::failure(SaveResult::Step::HeldByOther, error, lockPath());
+    }
+    // No lock on this file system at all: writing anyway beats never writing.
+    if (error == ENOLCK || error == EOPNOTSUPP || error == ENOSYS)
+        m_unguarded = true;
+    // A data folder that cannot hold the lock file is still kept by the runtime lock.
+    if (m_unguarded || m_runtimeFd >= 0)
+        return {};
+    return SaveResult::failure(SaveResult::Step::Lock, error, lockPath());
 }
 
 bool SingleCopy::stillHeld()
@@ -112,6 +172,16 @@ bool SingleCopy::stillHeld()
 }
 
 #endif
+
+SingleCopy::~SingleCopy()
+{
+#ifdef Q_OS_WIN
+    m_lock.reset();
+#else
+    release(m_fd, lockPath());
+    release(m_runtimeFd, runtimePath(".lock"));
+#endif
+}
 
 SaveResult SingleCopy::ensureHeld()
 {
@@ -137,18 +207,22 @@ SingleCopy::Start SingleCopy::start(int waitMs)
     // try the guard again (see ensureHeld).
     if (!heldByOther())
         return Start::Run;
-    QFile request(requestPath());
-    if (request.open(QIODevice::WriteOnly))
-        request.write("restaurer_fenetre\n");
-    request.close();
+    // Where the data folder cannot hold the request, the running copy finds it beside its lock.
+    QString asked = requestPath();
+    for (const QString &path : {requestPath(), runtimePath(".restaurer")}) {
+        QFile request(asked = path);
+        if (!path.isEmpty() && request.open(QIODevice::WriteOnly) &&
+            request.write("restaurer_fenetre\n") > 0 && request.flush())
+            break;
+    }
     const QDeadlineTimer deadline(waitMs);
     while (!deadline.hasExpired()) {
         QThread::msleep(20);
-        if (!QFileInfo::exists(requestPath()))
+        if (!QFileInfo::exists(asked))
             return Start::Forwarded;
         // The running copy ended meanwhile: this one takes over, and is shown anyway.
         if (ensureHeld()) {
-            QFile::remove(requestPath());
+            QFile::remove(asked);
             return Start::Run;
         }
     }
@@ -161,7 +235,15 @@ void SingleCopy::watch()
     // folder above tells when this one is removed or renamed away.
     if (!m_watcher.directories().isEmpty())
         m_watcher.removePaths(m_watcher.directories());
-    m_watcher.addPaths({m_folder, QFileInfo(QDir::cleanPath(m_folder)).absolutePath()});
+    QStringList folders = {m_folder, QFileInfo(QDir::cleanPath(m_folder)).absolutePath()};
+    if (const QString runtime = runtimePath(""); !runtime.isEmpty())
+        folders << QFileInfo(runtime).absolutePath();
+    // With the system's watches used up, a look every second serves instead.
+    if (m_watcher.addPaths(folders).isEmpty() || m_poll)
+        return;
+    m_poll = new QTimer(this);
+    connect(m_poll, &QTimer::timeout, this, &SingleCopy::folderChanged);
+    m_poll->start(1000);
 }
 
 void SingleCopy::folderChanged()
@@ -177,6 +259,8 @@ void SingleCopy::folderChanged()
 void SingleCopy::takeRequest()
 {
     // Every write of the notes also changes the folder; only the request file counts.
-    if (QFile::remove(requestPath()))
+    const QString other = runtimePath(".restaurer");
+    const bool asked = QFile::remove(requestPath());
+    if ((!other.isEmpty() && QFile::remove(other)) || asked)
         emit restoreRequested();
 }

@@ -5,6 +5,7 @@
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #ifdef Q_OS_WIN
 #include <QLockFile>
@@ -13,8 +14,10 @@
 
 // One running copy per data folder, so that two copies never overwrite each other's notes.
 // The guard is a lock the operating system holds on the open file "rappelix.lock" and drops
-// when its process ends, whatever the file contains. A later start that finds the guard held
-// leaves a request file for the running copy, which brings its main window back and removes
+// when its process ends, whatever the file contains, and a second one on a file named after
+// the folder among the session's runtime files, which needs no room in the data folder. A
+// later start that finds the guard held leaves a request file for the running copy (in the
+// data folder, else beside the runtime lock), which brings its main window back and removes
 // the file; the later start waits for that, or for the guard to come free.
 class SingleCopy : public QObject {
     Q_OBJECT
@@ -33,8 +36,14 @@ public:
     // again, the folder made anew if need be; the reason says why it cannot be.
     SaveResult ensureHeld();
 
+    // The folder's file system cannot lock (NFS without its lock service): this copy writes
+    // anyway, and cannot keep another out.
+    bool unguarded() const { return m_unguarded; }
+
     QString lockPath() const { return m_folder + QStringLiteral("rappelix.lock"); }
     QString requestPath() const { return m_folder + QStringLiteral("rappelix.restaurer"); }
+    // Where the guard's second lock and a request that the data folder cannot hold go.
+    QString runtimePath(const char *suffix);
 
 signals:
     void restoreRequested(); // a later start asked for the main window
@@ -49,11 +58,15 @@ private:
     void watch();
 
     QString m_folder; // ends with '/'
+    QString m_runtimeKey;
     QFileSystemWatcher m_watcher;
+    QTimer *m_poll = nullptr; // instead of the watch, where the system has no watch left
     bool m_heldByOther = false;
+    bool m_unguarded = false;
 #ifdef Q_OS_WIN
     std::unique_ptr<QLockFile> m_lock;
 #else
     int m_fd = -1;
+    int m_runtimeFd = -1;
 #endif
 };

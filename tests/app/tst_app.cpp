@@ -83,6 +83,23 @@ private slots:
                                      {"Le 01/12 à 16:27", "deux encore", "", "", ""}}));
     }
 
+    // A folder named planifs.txt is told at start-up with where it is kept, and nothing is written.
+    void unreadableToldAtStart()
+    {
+        App app({}, MockClock().now(), false);
+        QVERIFY(QDir().mkpath(app.home.notesPath()));
+        app.w.Form_Load();
+        const QString kept = app.home.folder() + QStringLiteral("planifs-endommage-20261207-102000.txt");
+        QVERIFY(QFileInfo(kept).isDir() && !QFileInfo::exists(app.home.notesPath()));
+        QMessageBox *box = App::child<QMessageBox>(&app.w, "");
+        QCOMPARE(
+            box ? box->text() : QString(),
+            QStringLiteral("Rappelix n'a pas pu lire les notes (« %1 ») : c'est un dossier. L'original est "
+                           "gardé sous « %2 » ; la liste commence vide.")
+                .arg(app.home.notesPath(), kept));
+        box->close();
+    }
+
     // After a removal the highlighted row and the current row are one, through the list's
     // selection: the row keeps its index, clamped to the last; "Voir" then opens that note.
     void removalKeepsHighlight()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starting and ending: the command line without a display, and no display at all; the tray menu
-# read by a StatusNotifier host of the test's own; the autostart entry through its menu entry; "Quitter" leaves the notes
-# file byte for byte as it was; ended from outside, what was typed is in the file.
+# read by a StatusNotifier host of the test's own; the autostart entry through its menu entry;
+# "Quitter" leaves the notes file byte for byte as it was; ended from outside (SIGTERM, the
+# session manager, the display gone), what was typed is in the file.
 . "$(dirname "$0")/lib.sh"
 bin=$1
 
@@ -37,16 +38,40 @@ e2e_until 5 eval '! test -e "$autostart"' || e2e_fail "the autostart entry staye
 e2e_quit "$win"
 [ "$(e2e_hex "$E2E_DATA/planifs.txt")" = "$before" ] || e2e_fail "the notes file changed"
 
+# Types $1 at the end of the second note, in all the notes shown by the main window, which maps
+# no image plugin, printing or networking library at start-up (the memory margin is small).
+type_in_note() {
+  main=$(e2e_wait_window '^Rappelix$') || e2e_fail "no main window"
+  ! grep -E '/imageformats/|libQt6PrintSupport|libQt6Network' "/proc/$(xdotool getwindowpid "$main")/maps" ||
+    e2e_fail "libraries start-up does not need"
+  e2e_menu "$main" l Return # "Tout afficher"
+  note=$(e2e_wait_window '^Le 02/12 ') || e2e_fail "no note window"
+  xdotool windowfocus --sync "$note"
+  xdotool type --delay 10 "$1"
+  e2e_wait_typed "$1"
+}
+typed() { grep -q "Rendre les livres$1~*\"" "$E2E_DATA/planifs.txt" || e2e_fail "typed text lost: $(cat -v "$E2E_DATA/planifs.txt")"; }
 e2e_start_app "$bin"
-main=$(e2e_wait_window '^Rappelix$') || e2e_fail "no main window"
-# Start-up maps no image plugin, printing or networking library: the memory margin is small.
-! grep -E '/imageformats/|libQt6PrintSupport|libQt6Network' "/proc/$E2E_APP/maps" || e2e_fail "libraries start-up does not need"
-e2e_menu "$main" l Return # "Tout afficher"
-note=$(e2e_wait_window '^Le 02/12 ') || e2e_fail "no note window"
-xdotool windowfocus --sync "$note"
-xdotool type --delay 10 ' demain'
-e2e_wait_typed 'Rendre les livres demain'
+type_in_note ' demain'
 kill -TERM "$E2E_APP"
 e2e_wait_exit 10
-grep -q 'Rendre les livres demain' "$E2E_DATA/planifs.txt" || e2e_fail "typed text lost: $(cat -v "$E2E_DATA/planifs.txt")"
+typed ' demain'
+
+echo "-- the session manager ends the session (xsm on SIGTERM): the text is written, the program ends"
+echo "$bin" >"$HOME/.xsmstartup"
+e2e_start_app xsm
+xsm=$E2E_APP
+type_in_note ' midi'
+E2E_APP=$(xdotool getwindowpid "$main")
+E2E_PIDS+=("$E2E_APP")
+kill -TERM "$xsm"
+e2e_until 10 eval '! kill -0 "$E2E_APP" 2>/dev/null' || e2e_fail "the program did not end with the session"
+typed ' demain midi'
+
+echo "-- the display goes away (Qt then calls exit()): the text is written on the way out"
+e2e_start_app "$bin"
+type_in_note ' pile'
+kill "${E2E_PIDS[0]}" # Xvfb, started first
+e2e_wait_exit 10
+typed ' demain midi pile'
 echo PASS

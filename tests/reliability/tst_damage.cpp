@@ -150,7 +150,8 @@ private slots:
     }
 
     // Never a mix, a cut or an empty file, never older than before. Start-up then removes the
-    // writes' old temporary files and nothing else: not the user's own files beside planifs.txt.
+    // writes' old temporary files and nothing else: not the user's own files beside planifs.txt,
+    // nor a whole version newer than it, which is kept under a visible name.
     void killedWriterLeavesWholeVersion()
     {
         constexpr int kKills = 1000;
@@ -203,11 +204,20 @@ private slots:
                                   QFileDevice::FileModificationTime));
         }
         testutil::writeFile(folder + kept[0], "x");
+        // Whole, and named after planifs.txt was last written: killed between naming and renaming.
+        QFile newer(folder + QStringLiteral(".planifs.txt.rappelix-tmp-fedcba9876543210"));
+        testutil::writeFile(newer.fileName(), "v=newer");
+        QVERIFY(newer.open(QIODevice::Append) &&
+                newer.setFileTime(QDateTime::currentDateTime().addSecs(-1200), QFileDevice::FileModificationTime));
         NoteTable atStart;
         atStart.setUp();
         QVERIFY(NotesFile(folder).charger_notes(atStart) > 0);
         QCOMPARE(atStart.TextMatrix(1, Col::Stamp), QStringLiteral("v=%1").arg(found));
-        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), kept);
+        const QStringList recovered = QDir(folder).entryList({QStringLiteral("planifs-recupere-*.txt")});
+        QCOMPARE(testutil::readFile(folder + recovered.value(0)), "v=newer");
+        QStringList all = kept + recovered;
+        all.sort();
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), all);
     }
 };
 

@@ -1,4 +1,5 @@
 // The notes and preferences files' bytes from the written rules, the data folder, one running copy.
+#include "store/autostart.h"
 #include "store/cp1252.h"
 #include "store/datafolder.h"
 #include "store/notescodec.h"
@@ -96,6 +97,61 @@ private slots:
                      folder.replace(u'~', home.path()));
             QVERIFY(QFileInfo(folder).isDir());
         }
+    }
+
+    // planifs.txt, pref1.txt and the autostart entry as links stay links, and the files they name
+    // get the new bytes; a read-only planifs.txt is a failed write that leaves it as it was.
+    void linksAndReadOnly()
+    {
+        TempDataHome home;
+        const QString there = home.path() + QStringLiteral("/ailleurs/");
+        const QStringList links = {home.notesPath(), home.folder() + QStringLiteral("pref1.txt"),
+                                   Autostart().path()};
+        for (const QString &link : links) {
+            testutil::writeFile(there + QFileInfo(link).fileName(), "ancien");
+            QVERIFY(QDir().mkpath(QFileInfo(link).path()) &&
+                    QFile::link(there + QFileInfo(link).fileName(), link));
+        }
+        QVERIFY(NotesFile(home.folder()).ecrire_notes(testutil::tableOf({{"", "un", "", "", ""}})));
+        QVERIFY(PrefFile(home.folder()).set(true) &&
+                Autostart().set(true, QStringLiteral("/usr/bin/rappelix")));
+        for (const QString &link : links)
+            QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(testutil::readFile(there + QStringLiteral("planifs.txt")), "\"\",\"un\",\"\",\"\"\r\n");
+        QCOMPARE(testutil::readFile(there + QStringLiteral("pref1.txt")), "\"1\"\r\n");
+        QVERIFY(testutil::readFile(there + QStringLiteral("rappelix.desktop"))
+                    .contains("\nExec=\"/usr/bin/rappelix\"\n"));
+
+        QVERIFY(QFile::remove(home.notesPath()) &&
+                QFile::copy(there + QStringLiteral("planifs.txt"), home.notesPath()));
+        QVERIFY(QFile::setPermissions(home.notesPath(), QFileDevice::ReadOwner));
+        const SaveResult written =
+            NotesFile(home.folder()).ecrire_notes(testutil::tableOf({{"", "deux", "", "", ""}}));
+        QCOMPARE(written.step, SaveResult::Step::ReadOnly);
+        QCOMPARE(testutil::readFile(home.notesPath()), "\"\",\"un\",\"\",\"\"\r\n");
+    }
+
+    // With no inode left in the data folder for a lock file (a tmpfs of its own, as root), a
+    // second copy is kept out all the same, and its request reaches the first from the runtime files.
+    void noRoomForLock()
+    {
+        TempDataHome home;
+        QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+        QVERIFY(QDir().mkpath(home.folder()));
+        const QStringList tmpfs = {"-t", "tmpfs", "-o", "size=1m,nr_inodes=16", "tmpfs", home.folder()};
+        if (QProcess::execute(QStringLiteral("mount"), tmpfs) != 0)
+            QSKIP("a tmpfs of its own needs root");
+        const auto unmount = qScopeGuard([&] {
+            QProcess::execute(QStringLiteral("umount"), {"-l", home.folder()});
+        });
+        for (int i = 0; QFile(home.folder() + QString::number(i)).open(QIODevice::WriteOnly); ++i) {
+        }
+        SingleCopy first(home.folder()), second(home.folder());
+        QSignalSpy asked(&first, &SingleCopy::restoreRequested);
+        QCOMPARE(first.start(0), SingleCopy::Start::Run);
+        QCOMPARE(second.start(0), SingleCopy::Start::NoAnswer);
+        QTRY_COMPARE(asked.count(), 1);
     }
 
     // A lock file that no live process holds is taken over, whatever it holds, and the request a
