@@ -63,7 +63,6 @@ e2e_start_app xsm
 xsm=$E2E_APP
 type_in_note ' midi'
 E2E_APP=$(xdotool getwindowpid "$main")
-E2E_PIDS+=("$E2E_APP")
 kill -TERM "$xsm"
 e2e_until 10 eval '! kill -0 "$E2E_APP" 2>/dev/null' || e2e_fail "the program did not end with the session"
 typed ' demain midi'
@@ -71,7 +70,7 @@ typed ' demain midi'
 echo "-- the display goes away (Qt then calls exit()): the text is written on the way out"
 e2e_start_app "$bin"
 type_in_note ' pile'
-kill "${E2E_PIDS[0]}" # Xvfb, started first
+kill "$E2E_XVFB"
 e2e_wait_exit 10
 typed ' demain midi pile'
 echo PASS

@@ -12,7 +12,7 @@ e2e_fail() {
   exit 1
 }
 
-E2E_OUT=${E2E_OUT:-$PWD} E2E_TMP=$(mktemp -d) E2E_PIDS=()
+E2E_OUT=${E2E_OUT:-$PWD} E2E_TMP=$(mktemp -d) E2E_PIDS=() E2E_XVFB=""
 mkdir -p "$E2E_OUT"
 export XDG_DATA_HOME="$E2E_TMP/data" XDG_CONFIG_HOME="$E2E_TMP/config" XDG_RUNTIME_DIR="$E2E_TMP/runtime" HOME="$E2E_TMP/home"
 E2E_DATA="$XDG_DATA_HOME/rapix"
@@ -33,12 +33,18 @@ e2e_gone() {
   for pid; do ! kill -0 "$pid" 2>/dev/null || return 1; done
 }
 
+# Ends what this script started and what those started in turn: only processes still below this
+# shell, never a number that an ended process left to another program.
 e2e_cleanup() {
-  local status=$? pids=() pid
+  local status=$? pids pid
   [ $status -eq 0 ] || [ $E2E_FAILED -eq 1 ] || echo "FAIL: ended ($status) at $E2E_ERR" >&2
-  for pid in "${E2E_PIDS[@]}"; do pids+=($(e2e_tree "$pid")); done
-  kill "${pids[@]}" 2>/dev/null || true
-  e2e_until 2 e2e_gone "${pids[@]}" || kill -9 "${pids[@]}" 2>/dev/null || true
+  pids=($(e2e_tree $$))
+  unset 'pids[${#pids[@]}-1]' # this shell
+  for pid in "${E2E_PIDS[@]}"; do kill -0 "$pid" 2>/dev/null && pids+=("$pid"); done # left below no one
+  if [ ${#pids[@]} -gt 0 ]; then
+    kill "${pids[@]}" 2>/dev/null || true
+    e2e_until 2 e2e_gone "${pids[@]}" || kill -9 "${pids[@]}" 2>/dev/null || true
+  fi
   rm -rf "$E2E_TMP"
 }
 trap e2e_cleanup EXIT
@@ -58,11 +64,10 @@ e2e_start_display() {
   local fifo="$E2E_TMP/displayfd" n=""
   mkfifo "$fifo"
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-  E2E_PIDS+=($!)
+  E2E_XVFB=$!
   read -r -t 20 n <"$fifo" && export DISPLAY=":$n" && e2e_until 5 xdpyinfo >/dev/null 2>&1 || e2e_fail "Xvfb did not start"
   if [ "${E2E_WM:-0}" = 1 ]; then
     openbox --sm-disable >"$E2E_TMP/wm.log" 2>&1 &
-    E2E_PIDS+=($!)
     # Managing the screen once it has said what it supports: xdotool's activation needs that.
     e2e_until 30 eval 'xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW' ||
       e2e_fail "the window manager did not start: $(cat "$E2E_TMP/wm.log")"
@@ -70,7 +75,6 @@ e2e_start_display() {
   if [ "${E2E_TRAY:-0}" = 1 ]; then
     trayer --edge bottom --align right --widthtype pixel --width 120 --heighttype pixel --height 30 \
       --SetDockType true --transparent false >/dev/null 2>&1 &
-    E2E_PIDS+=($!)
     e2e_until 5 xdotool search --class trayer >/dev/null 2>&1
   fi
 }
@@ -79,7 +83,6 @@ e2e_start_display() {
 e2e_start_app() {
   LANG=fr_FR.UTF-8 "$@" >"$E2E_TMP/app.log" 2>&1 &
   E2E_APP=$!
-  E2E_PIDS+=($E2E_APP)
 }
 
 # Prints the first visible window whose title matches $1, waiting up to $2 seconds (default 30).
