@@ -198,6 +198,7 @@ void f_iir::Form_Load(const QString &dataFolder, SingleCopy *guard)
         connect(guard, &SingleCopy::folderRemade, this, [this] { m_session.flags.textChanged = true; });
     }
     m_session.writeFailed = [this](const SaveResult &result) { reportWriteFailure(result); };
+    m_session.keptBoth = [this](int notes, const QString &copy) { reportKeptBoth(notes, copy); };
     m_session.slotTable.clear();
     m_session.flags = Flags{};
     lire_zone_travail();
@@ -217,6 +218,7 @@ void f_iir::Form_Load(const QString &dataFolder, SingleCopy *guard)
     m_session.table.setRow(1);
     selectRow(1);
     m_session.loaded = true;
+    m_session.watchFile();
     tellMissed();
     m_demarrage->setChecked(m_autostart.enabled());
     if (m_pref.exists()) {
@@ -336,6 +338,18 @@ void f_iir::reportWriteFailure(const SaveResult &result)
                         QStringLiteral("\n\nLes notes restent dans Rappelix, qui réessaiera chaque minute."));
 }
 
+void f_iir::reportKeptBoth(int notes, const QString &copy)
+{
+    const QString which =
+        notes == 1 ? QStringLiteral("une note l'a été") : QStringLiteral("%1 notes l'ont été").arg(notes);
+    MsgBox::warning(this,
+                    QStringLiteral("Un autre programme a modifié les notes pendant que Rappelix tournait, "
+                                   "et %1 des deux côtés : Rappelix garde les deux versions dans la "
+                                   "liste. Le fichier tel que l'autre programme l'a laissé est copié "
+                                   "dans « %2 ».")
+                        .arg(which, QDir::toNativeSeparators(copy)));
+}
+
 void f_iir::closeEvent(QCloseEvent *event)
 {
     Flags &flags = m_session.flags;
@@ -346,7 +360,8 @@ void f_iir::closeEvent(QCloseEvent *event)
         return;
     }
     if (flags.autosave) {
-        const SaveResult saved = m_session.ecrire_notes();
+        // The last write ends before the program does, or the user is told.
+        const SaveResult saved = m_session.saveAndWait(QDeadlineTimer(Session::kEndWaitMs));
         // Ending now would lose what could not be written: the user decides.
         if (!saved &&
             MsgBox::question(this, failureText(QStringLiteral("les notes"), saved) +
@@ -377,6 +392,9 @@ void f_iir::sessionEnding()
     for (int s = 1; s <= SlotTable::kMax; ++s)
         if (NoteWindow *w = m_session.fenetre(s))
             w->closeWindow();
+    // What was handed to the writer reaches the disk before the process ends.
+    if (const SaveResult saved = m_session.flushWrites(QDeadlineTimer(Session::kEndWaitMs)); !saved)
+        qWarning("%s", qPrintable(failureText(QStringLiteral("les notes"), saved)));
 }
 
 bool f_iir::trayAvailable() const

@@ -94,6 +94,7 @@ private:
     bool trayAvailable() const;
     QString failureText(const QString &what, const SaveResult &result) const;
     void reportWriteFailure(const SaveResult &result);
+    void reportKeptBoth(int notes, const QString &copy);
 
     const Clock &m_clock;
     Session m_session;

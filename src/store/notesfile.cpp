@@ -32,6 +32,7 @@ int NotesFile::charger_notes(NoteTable &table)
 {
     removeStaleTemporaries();
     QFile file(path());
+    m_loadedStamp = FileStamp::of(path());
     if (!file.exists())
         return 0;
     if (!file.open(QIODevice::ReadOnly)) {
@@ -41,6 +42,7 @@ int NotesFile::charger_notes(NoteTable &table)
         return 0;
     }
     const QByteArray bytes = file.readAll();
+    m_loaded = bytes;
     const bool readError = file.error() != QFileDevice::NoError;
     file.close();
     const notescodec::ReadResult result = notescodec::decode(bytes, table);
@@ -80,16 +82,19 @@ bool NotesFile::keepCopy(bool mayMove)
     return false;
 }
 
+SaveResult NotesFile::prepareWrite()
+{
+    if (!keepCopy(true))
+        return SaveResult::failure(QStringLiteral("le fichier illisible ne peut pas être mis de côté"));
+    return {};
+}
+
 SaveResult NotesFile::ecrire_notes(const NoteTable &table)
 {
     const QByteArray bytes = notescodec::encode(table);
-    if (!keepCopy(true))
-        return SaveResult::failure(QStringLiteral("le fichier illisible ne peut pas être mis de côté"));
-    // The data folder may have gone since start-up (a clean-up tool, the user): make it
-    // again rather than lose every change until the end of the run.
-    SaveResult result = m_folder.isEmpty() ? SaveResult{} : makeFolder(m_folder);
+    SaveResult result = prepareWrite();
     if (result)
-        result = saveWhole(path(), bytes);
+        result = NotesWriter::writeFile(path(), bytes);
     if (result)
         ++m_writes;
     return result;

@@ -58,12 +58,10 @@ private slots:
         f_test *w = app.view(1);
         pick(w, {2, 2, 2});
         QCOMPARE(c<QLabel>(w, "Label1")->text(), QStringLiteral("mercredi 09/12 9h30"));
-        QCOMPARE(testutil::storedRows(app.home.folder())[0],
-                 (QStringList{"Le 01/12 à 16:26", "pain", "mercredi 09/12 9h30", "", ""}));
+        QCOMPARE(app.stored()[0], (QStringList{"Le 01/12 à 16:26", "pain", "mercredi 09/12 9h30", "", ""}));
         QTest::mouseClick(c<QPushButton>(w, "Command2"), Qt::LeftButton);
         QCOMPARE(c<QLabel>(w, "Label1")->text(), QString());
-        QCOMPARE(testutil::storedRows(app.home.folder())[0],
-                 (QStringList{"Le 01/12 à 16:26", "pain", "", "", ""}));
+        QCOMPARE(app.stored()[0], (QStringList{"Le 01/12 à 16:26", "pain", "", "", ""}));
     }
 
     // Enter presses the focused button, else "Ok" while the editor is open; the note had "lundi 07/12 10h15".
