@@ -57,12 +57,13 @@ SaveResult NotesWriter::writeFile(const QString &path, const QByteArray &bytes)
     return result ? saveWhole(path, bytes) : result;
 }
 
-void NotesWriter::submit(const QString &path, const QByteArray &bytes, bool keep)
+void NotesWriter::submit(const QString &path, const QByteArray &bytes, bool keep,
+                         std::optional<FileStamp> expected)
 {
     QMutexLocker lock(&m_mutex);
     if (!keep)
         std::erase_if(m_queue, [&](const Job &job) { return !job.keep && job.path == path; });
-    m_queue.push_back(Job{path, bytes, keep});
+    m_queue.push_back(Job{path, bytes, keep, expected});
     if (!m_thread) {
         m_thread = QThread::create([this] { run(); });
         m_thread->setObjectName(QStringLiteral("writer"));
@@ -84,9 +85,7 @@ void NotesWriter::run()
         m_running = true;
         const Step step = m_step;
         lock.unlock();
-        Done done{job.path, job.bytes, step(job.path, job.bytes), {}};
-        if (done.result)
-            done.stamp = FileStamp::of(job.path);
+        const Done done = write(job, step);
         lock.relock();
         m_running = false;
         m_done.append(done);
@@ -98,6 +97,23 @@ void NotesWriter::run()
         m_changed.wakeAll();
         QMetaObject::invokeMethod(this, &NotesWriter::written, Qt::QueuedConnection);
     }
+}
+
+NotesWriter::Done NotesWriter::write(const Job &job, const Step &step)
+{
+    Done done{job.path, job.bytes, {}, {}};
+    // What another program wrote since the file was last looked at is not written over.
+    if (!job.keep && FileStamp::of(job.path) != job.expected.value_or(m_wrote)) {
+        done.changed = true;
+        done.result = SaveResult::failure(QStringLiteral("le fichier a été modifié par un autre programme"));
+        return done;
+    }
+    done.result = step(job.path, job.bytes);
+    if (done.result)
+        done.stamp = FileStamp::of(job.path);
+    if (!job.keep)
+        m_wrote = done.result ? done.stamp : FileStamp::of(job.path);
+    return done;
 }
 
 bool NotesWriter::waitIdle(QDeadlineTimer deadline)

@@ -12,6 +12,7 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 
 // What identifies a file's content on disk without reading it: a change of any of these means
 // it may have been written since.
@@ -36,7 +37,8 @@ public:
         QString path;
         QByteArray bytes;
         SaveResult result;
-        FileStamp stamp; // the file as written
+        FileStamp stamp;      // the file as written
+        bool changed = false; // not written: another program changed the file since
     };
     using Step = std::function<SaveResult(const QString &path, const QByteArray &bytes)>;
 
@@ -44,8 +46,11 @@ public:
     ~NotesWriter() override;
 
     // Hands `bytes` over for `path`. A failed write of a `keep` file (a copy that must exist
-    // before the next one replaces anything) fails the writes queued after it.
-    void submit(const QString &path, const QByteArray &bytes, bool keep = false);
+    // before the next one replaces anything) fails the writes queued after it. With `expected`,
+    // the file is written only if it is still that on disk (without, still what this writer
+    // last wrote there): else the result says it changed.
+    void submit(const QString &path, const QByteArray &bytes, bool keep = false,
+                std::optional<FileStamp> expected = std::nullopt);
     // Waits until every write handed over has ended, or the deadline; true when they all have.
     bool waitIdle(QDeadlineTimer deadline);
     bool idle();
@@ -63,8 +68,10 @@ private:
         QString path;
         QByteArray bytes;
         bool keep = false;
+        std::optional<FileStamp> expected;
     };
     void run();
+    Done write(const Job &job, const Step &step);
 
     QThread *m_thread = nullptr;
     QMutex m_mutex;
@@ -74,4 +81,5 @@ private:
     bool m_running = false; // a job is being written
     bool m_stop = false;
     Step m_step = &NotesWriter::writeFile;
+    FileStamp m_wrote; // the notes file as this writer last left it (writer thread only)
 };

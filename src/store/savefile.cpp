@@ -55,7 +55,9 @@ QString systemErrorText(int error)
     case EIO:
         return QStringLiteral("erreur d'entrée-sortie sur le disque");
     default:
-        return QStringLiteral("erreur système %1 (%2)").arg(error).arg(QString::fromLocal8Bit(std::strerror(error)));
+        return QStringLiteral("erreur système %1 (%2)")
+            .arg(error)
+            .arg(QString::fromLocal8Bit(std::strerror(error)));
     }
 }
 
@@ -84,7 +86,8 @@ bool isSaveTemporary(QStringView fileName, const QString &target)
 {
     const qsizetype head = 1 + target.size() + kTemporaryMark.size();
     if (fileName.size() != head + kTailLength || !fileName.startsWith(u'.') ||
-        fileName.mid(1, target.size()) != target || fileName.mid(1 + target.size(), kTemporaryMark.size()) != kTemporaryMark)
+        fileName.mid(1, target.size()) != target ||
+        fileName.mid(1 + target.size(), kTemporaryMark.size()) != kTemporaryMark)
         return false;
     const QStringView tail = fileName.right(kTailLength);
     return std::all_of(tail.begin(), tail.end(),
@@ -116,7 +119,8 @@ SaveResult saveWhole(const QString &path, QByteArrayView bytes)
     // Where the file system allows it, the temporary file has no name until it is complete,
     // so that a write killed half-way leaves nothing behind (it is named through /proc).
     bool unnamed = ::access("/proc/self/fd", X_OK) == 0;
-    int fd = unnamed ? ::open(QFile::encodeName(info.absolutePath()).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666)
+    int fd = unnamed ? ::open(QFile::encodeName(info.absolutePath()).constData(),
+                              O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666)
                      : -1;
     if (fd < 0) {
         unnamed = false;
@@ -161,7 +165,8 @@ SaveResult saveWhole(const QString &path, QByteArrayView bytes)
     if (closed != 0 || ::rename(tmp.constData(), target.constData()) != 0)
         return fail(errno);
     // The rename itself reaches the disk with the folder; some file systems cannot say so.
-    const int dir = ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir =
+        ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);

@@ -79,8 +79,11 @@ SaveResult Session::ecrire_notes()
     for (const auto &[path, copy] : std::exchange(m_copies, {}))
         m_writer.submit(path, copy, true);
     m_lastSubmitted = bytes;
+    // The file as last seen here, unless writes are on their way: then as the writer leaves it.
+    const QString path = file.path();
+    m_writer.submit(path, bytes, false,
+                    m_outstanding ? std::nullopt : std::optional(m_watching ? m_known : FileStamp::of(path)));
     m_outstanding = true;
-    m_writer.submit(file.path(), bytes);
     return result;
 }
 
@@ -91,6 +94,10 @@ void Session::takeWrites()
         if (done.path != file.path()) {
             if (!done.result)
                 m_copies.append({done.path, done.bytes}); // made again before the next write
+            continue;
+        }
+        if (done.changed) {
+            flags.textChanged = true; // merged below, then written again
             continue;
         }
         if (done.result) {
@@ -136,18 +143,21 @@ void Session::watchFile()
     m_base = file.loadedBytes();
     m_known = file.loadedStamp();
     m_watching = true;
-    rewatch(true);
+    rewatch(m_known.inode);
 }
 
 // Watches the data folder, and the file itself, whose watch a rename over it ends.
-void Session::rewatch(bool fileReplaced)
+void Session::rewatch(quint64 inode)
 {
     const QString folder = QDir::cleanPath(QFileInfo(file.path()).absolutePath());
     if (!m_watch.directories().contains(folder) && QFileInfo(folder).isDir())
         m_watch.addPath(folder);
-    if (fileReplaced && !m_watch.files().isEmpty())
+    if (inode == m_watchedInode && !m_watch.files().isEmpty())
+        return;
+    if (!m_watch.files().isEmpty())
         m_watch.removePaths(m_watch.files());
-    if (m_watch.files().isEmpty() && QFileInfo::exists(file.path()))
+    m_watchedInode = inode;
+    if (QFileInfo::exists(file.path()))
         m_watch.addPath(file.path());
 }
 
@@ -157,18 +167,20 @@ void Session::checkDisk()
         return; // this program's own writes are going on: looked at once they end
     const QString path = file.path();
     const FileStamp now = FileStamp::of(path);
-    rewatch(now.inode != m_known.inode);
-    // A file gone is no news of notes: the next write puts it back.
-    if (now == m_known || !now.exists)
+    rewatch(now.inode);
+    if (now == m_known)
         return;
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    if (now.exists && !f.open(QIODevice::ReadOnly))
         return;
-    const QByteArray theirs = f.readAll();
-    // Empty, or changing while read: caught half-way through a rewrite; the next look sees it whole.
-    if (f.error() != QFileDevice::NoError || theirs.isEmpty() || FileStamp::of(path) != now)
-        return;
+    const QByteArray theirs = now.exists ? f.readAll() : QByteArray();
+    if (f.error() != QFileDevice::NoError || FileStamp::of(path) != now)
+        return; // changing while read: the next look sees it whole
     m_known = now;
+    // A file gone or emptied is no news of notes (an emptied one is most likely a rewrite under
+    // way, which the watch reports again): the next write puts the notes back.
+    if (theirs.isEmpty())
+        return;
     if (theirs != m_base)
         merge(theirs);
 }

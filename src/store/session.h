@@ -80,7 +80,7 @@ private:
     void takeWrites();
     void noteResult(const SaveResult &result);
     void merge(const QByteArray &theirs);
-    void rewatch(bool fileReplaced);
+    void rewatch(quint64 inode);
     QString copyName() const;
 
     const Clock &m_clock;
@@ -96,6 +96,7 @@ private:
     bool m_outstanding = false;                     // writes handed over whose results are not in
     QList<std::pair<QString, QByteArray>> m_copies; // copies of theirs still to make
     bool m_watching = false;
+    quint64 m_watchedInode = 0;
     QFileSystemWatcher m_watch;
     QTimer m_settle; // changes come in bursts: looked at once they stop
 };
