@@ -392,8 +392,9 @@ void f_iir::sessionEnding()
     for (int s = 1; s <= SlotTable::kMax; ++s)
         if (NoteWindow *w = m_session.fenetre(s))
             w->closeWindow();
-    // What was handed to the writer reaches the disk before the process ends.
-    if (const SaveResult saved = m_session.flushWrites(QDeadlineTimer(Session::kEndWaitMs)); !saved)
+    // What was handed to the writer reaches the disk before the process ends, with anything
+    // another program wrote meanwhile merged in.
+    if (const SaveResult saved = m_session.saveAndWait(QDeadlineTimer(Session::kEndWaitMs)); !saved)
         qWarning("%s", qPrintable(failureText(QStringLiteral("les notes"), saved)));
 }
 
