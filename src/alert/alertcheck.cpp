@@ -43,6 +43,7 @@ QList<int> walk(Session &session, const QDateTime &now)
 
 QList<int> check(Session &session, const QDateTime &now)
 {
+    session.takeWrites(); // a write that failed since is tried again now
     if (session.flags.textChanged)
         session.ecrire_notes();
     if (!minuteEntries().contains(now.time().toString(QStringLiteral("mm"))))

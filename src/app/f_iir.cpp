@@ -68,6 +68,12 @@ QString failureReason(const SaveResult &result)
         return QStringLiteral("le fichier illisible %1 ne peut pas être mis de côté").arg(name);
     case Step::HeldByOther:
         return QStringLiteral("une autre copie de Rappelix utilise déjà ce dossier");
+    case Step::Changed:
+        return QStringLiteral("un autre programme venait de modifier %1").arg(name);
+    case Step::Unfinished:
+        return QStringLiteral("le disque n'a pas fini l'écriture de %1 en %2 secondes")
+            .arg(name)
+            .arg(Session::kEndWaitMs / 1000);
     case Step::MakeFolder:
         if (result.error == EEXIST)
             return QStringLiteral("un fichier porte le nom du dossier %1").arg(name);
@@ -259,6 +265,7 @@ void f_iir::Form_Load(const QString &dataFolder, SingleCopy *guard)
         connect(guard, &SingleCopy::folderRemade, this, [this] { m_session.flags.textChanged = true; });
     }
     m_session.writeFailed = [this](const SaveResult &result) { reportWriteFailure(result); };
+    m_session.keptBoth = [this](int notes, const QString &copy) { reportKeptBoth(notes, copy); };
     m_session.slotTable.clear();
     m_session.flags = Flags{};
     lire_zone_travail();
@@ -279,6 +286,7 @@ void f_iir::Form_Load(const QString &dataFolder, SingleCopy *guard)
     selectRow(1);
     m_session.loaded = true;
     tellFoundAtStart();
+    m_session.watchFile();
     tellMissed();
     m_demarrage->setChecked(m_autostart.enabled());
     if (m_pref.exists()) {
@@ -417,6 +425,18 @@ void f_iir::reportWriteFailure(const SaveResult &result)
                         QStringLiteral("\n\nLes notes restent dans Rappelix, qui réessaiera chaque minute."));
 }
 
+void f_iir::reportKeptBoth(int notes, const QString &copy)
+{
+    const QString which =
+        notes == 1 ? QStringLiteral("une note l'a été") : QStringLiteral("%1 notes l'ont été").arg(notes);
+    MsgBox::warning(this,
+                    QStringLiteral("Un autre programme a modifié les notes pendant que Rappelix tournait, "
+                                   "et %1 des deux côtés : Rappelix garde les deux versions dans la "
+                                   "liste. Le fichier tel que l'autre programme l'a laissé est copié "
+                                   "dans « %2 ».")
+                        .arg(which, QDir::toNativeSeparators(copy)));
+}
+
 void f_iir::closeEvent(QCloseEvent *event)
 {
     Flags &flags = m_session.flags;
@@ -427,7 +447,8 @@ void f_iir::closeEvent(QCloseEvent *event)
         return;
     }
     if (flags.autosave) {
-        const SaveResult saved = m_session.ecrire_notes();
+        // The last write ends before the program does, or the user is told.
+        const SaveResult saved = saveTyped();
         // Ending now would lose what could not be written: the user decides.
         if (!saved && MsgBox::question(this,
                                        failureText(QStringLiteral("les notes"), saved) +
@@ -450,21 +471,22 @@ void f_iir::closeEvent(QCloseEvent *event)
     emit quitRequested();
 }
 
-// Every end of the program writes what was typed through here, before anything else.
-void f_iir::saveTyped()
+// Every end of the program writes what was typed through here: the table handed to the writer,
+// and the writer waited for, with anything another program wrote meanwhile merged in.
+SaveResult f_iir::saveTyped()
 {
-    if (m_session.flags.textChanged)
-        m_session.ecrire_notes();
+    return m_session.saveAndWait(QDeadlineTimer(Session::kEndWaitMs));
 }
 
 // The session ends (logout, shutdown): nothing typed may be lost. Each note window
 // closes through its own handler, which writes the file while autosave is on.
 void f_iir::sessionEnding()
 {
-    saveTyped();
     for (int s = 1; s <= SlotTable::kMax; ++s)
         if (NoteWindow *w = m_session.fenetre(s))
             w->closeWindow();
+    if (const SaveResult saved = saveTyped(); !saved)
+        qWarning("%s", qPrintable(failureText(QStringLiteral("les notes"), saved)));
 }
 
 // The display is gone and the process is ending inside exit(): the windows may no longer be

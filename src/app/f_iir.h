@@ -92,11 +92,12 @@ private:
     void tellFallenDue(const QList<int> &rows);
     void tellMissed();
     void tellFoundAtStart();
-    void saveTyped();
+    SaveResult saveTyped();
     void waitForTray();
     bool trayAvailable() const;
     QString failureText(const QString &what, const SaveResult &result) const;
     void reportWriteFailure(const SaveResult &result);
+    void reportKeptBoth(int notes, const QString &copy);
 
     const Clock &m_clock;
     Session m_session;

@@ -22,6 +22,7 @@ public:
     void init();              // a new note: stamp, title, alert editor preset
     void reinit();            // an existing note: title, text, summary line, editor from the row
     void en_rouge() override; // the alert fell due: red until closed
+    void rowReloaded() override { reinit(); }
     bool isRed() const { return m_red; }
     void activate() override;
     void closeWindow() override;

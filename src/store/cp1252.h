@@ -10,4 +10,4 @@ QString decode(QByteArrayView bytes);
 QByteArray encode(QStringView text);
 // The byte of one character; '?' for one that Windows-1252 cannot hold.
 char encodeChar(char32_t c);
-}  // namespace cp1252
+} // namespace cp1252

@@ -10,8 +10,8 @@ namespace notescodec {
 QByteArray encode(const NoteTable &table);
 
 struct ReadResult {
-    int records = 0;     // complete records loaded
-    bool exact = true;   // writing the loaded table back gives the very same bytes
+    int records = 0;   // complete records loaded
+    bool exact = true; // writing the loaded table back gives the very same bytes
 };
 
 // Loads records into a table freshly set up (its row 1 is the placeholder row):
@@ -19,4 +19,4 @@ struct ReadResult {
 // Only complete four-field records are loaded; anything after the last one is ignored.
 ReadResult decode(QByteArrayView bytes, NoteTable &table);
 
-}  // namespace notescodec
+} // namespace notescodec

@@ -60,6 +60,7 @@ int NotesFile::charger_notes(NoteTable &table)
 {
     removeStaleTemporaries();
     QFile file(path());
+    m_loadedStamp = FileStamp::of(path());
     if (!file.exists())
         return 0;
     if (QFileInfo(path()).isDir() || !file.open(QIODevice::ReadOnly)) {
@@ -71,6 +72,7 @@ int NotesFile::charger_notes(NoteTable &table)
         return 0;
     }
     const QByteArray bytes = file.readAll();
+    m_loaded = bytes;
     const bool readError = file.error() != QFileDevice::NoError;
     file.close();
     const notescodec::ReadResult result = notescodec::decode(bytes, table);
@@ -101,16 +103,19 @@ bool NotesFile::keepCopy(bool mayMove)
     return true;
 }
 
+SaveResult NotesFile::prepareWrite()
+{
+    if (!keepCopy(true))
+        return SaveResult::failure(SaveResult::Step::KeepAside, EACCES, path());
+    return {};
+}
+
 SaveResult NotesFile::ecrire_notes(const NoteTable &table)
 {
     const QByteArray bytes = notescodec::encode(table);
-    if (!keepCopy(true))
-        return SaveResult::failure(SaveResult::Step::KeepAside, EACCES, path());
-    // The data folder may have gone since start-up (a clean-up tool, the user): make it
-    // again rather than lose every change until the end of the run.
-    SaveResult result = m_folder.isEmpty() ? SaveResult{} : makeFolder(m_folder);
+    SaveResult result = prepareWrite();
     if (result)
-        result = saveWhole(path(), bytes);
+        result = NotesWriter::writeFile(path(), bytes);
     if (result)
         ++m_writes;
     return result;

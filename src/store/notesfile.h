@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/clock.h"
+#include "store/noteswriter.h"
 #include "store/savefile.h"
 
 #include <QString>
@@ -29,6 +30,13 @@ public:
     // as it was, and the result says why.
     SaveResult ecrire_notes(const NoteTable &table);
 
+    // Before the table's bytes replace the file: a file that could not be read whole is copied aside.
+    SaveResult prepareWrite();
+    // The file's bytes as loaded, and what it was on disk just before.
+    const QByteArray &loadedBytes() const { return m_loaded; }
+    const FileStamp &loadedStamp() const { return m_loadedStamp; }
+
+    void countWrite() { ++m_writes; }
     int writeCount() const { return m_writes; }
     const QString &keptCopy() const { return m_copy; }
     // Why the file found at start-up could not be read (then it is kept aside, see keptCopy).
@@ -51,4 +59,6 @@ private:
     QStringList m_recovered;
     ReadError m_readError = ReadError::None;
     int m_writes = 0;
+    QByteArray m_loaded;
+    FileStamp m_loadedStamp;
 };

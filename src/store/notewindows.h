@@ -10,6 +10,7 @@ public:
     virtual void activate() = 0;    // to the front, with the focus; not reloaded
     virtual void closeWindow() = 0; // its close handler runs before this returns
     virtual void en_rouge() = 0;    // the alert fell due: red until closed
+    virtual void rowReloaded() {}   // its row took another program's version: shown again
 
 protected:
     ~NoteWindow() = default;

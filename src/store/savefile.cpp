@@ -61,7 +61,8 @@ bool isSaveTemporary(QStringView fileName, const QString &target)
 {
     const qsizetype head = 1 + target.size() + kTemporaryMark.size();
     if (fileName.size() != head + kTailLength || !fileName.startsWith(u'.') ||
-        fileName.mid(1, target.size()) != target || fileName.mid(1 + target.size(), kTemporaryMark.size()) != kTemporaryMark)
+        fileName.mid(1, target.size()) != target ||
+        fileName.mid(1 + target.size(), kTemporaryMark.size()) != kTemporaryMark)
         return false;
     const QStringView tail = fileName.right(kTailLength);
     return std::all_of(tail.begin(), tail.end(),
@@ -113,7 +114,8 @@ SaveResult saveWhole(const QString &link, QByteArrayView bytes)
     // Where the file system allows it, the temporary file has no name until it is complete,
     // so that a write killed half-way leaves nothing behind (it is named through /proc).
     bool unnamed = ::access("/proc/self/fd", X_OK) == 0;
-    int fd = unnamed ? ::open(QFile::encodeName(info.absolutePath()).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666)
+    int fd = unnamed ? ::open(QFile::encodeName(info.absolutePath()).constData(),
+                              O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666)
                      : -1;
     if (fd < 0) {
         unnamed = false;
@@ -160,7 +162,8 @@ SaveResult saveWhole(const QString &link, QByteArrayView bytes)
     if (::rename(tmp.constData(), target.constData()) != 0)
         return fail(SaveResult::Step::Replace, errno);
     // The rename itself reaches the disk with the folder; some file systems cannot say so.
-    const int dir = ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir =
+        ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);

@@ -17,6 +17,8 @@ struct SaveResult {
         Lock,        // locking the data folder
         HeldByOther, // another copy holds the data folder
         Remove,      // removing a file
+        Changed,     // another program changed the file since it was read: merged, not overwritten
+        Unfinished,  // the disk did not finish the write in the time given
     };
     bool ok = true;
     Step step = Step::None;

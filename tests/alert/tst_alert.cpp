@@ -124,7 +124,7 @@ private slots:
         QCOMPARE(App::child<QPlainTextEdit>(w, "Text2")->toPlainText(),
                  QStringLiteral("Appeler le garage\navant midi"));
         QStringList marks;
-        for (const QStringList &row : testutil::storedRows(app.home.folder()))
+        for (const QStringList &row : app.stored())
             marks << row[Col::Alerted];
         QCOMPARE(marks, (QStringList{"1", "1", "1", ""}));
 

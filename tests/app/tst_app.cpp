@@ -78,9 +78,8 @@ private slots:
             App::child<QWidget>(w, "Command1")->setFocus();
         else
             app.trigger(qPrintable(path));
-        QCOMPARE(testutil::storedRows(app.home.folder()),
-                 (QList<QStringList>{{"Le 01/12 à 16:26", "un", "", "", ""},
-                                     {"Le 01/12 à 16:27", "deux encore", "", "", ""}}));
+        QCOMPARE(app.stored(), (QList<QStringList>{{"Le 01/12 à 16:26", "un", "", "", ""},
+                                                   {"Le 01/12 à 16:27", "deux encore", "", "", ""}}));
     }
 
     // A folder named planifs.txt is told at start-up with where it is kept, and nothing is written.

@@ -86,6 +86,7 @@ private slots:
         List one(notes(1), {1});
         one.list.remove();
         one.list.remove();
+        one.session.flushWrites(QDeadlineTimer(10000));
         QCOMPARE(one.windows.log, QStringList{"close 1"});
         QCOMPARE(testutil::storedRows(one.home.folder()), notes(1));
         QCOMPARE(testutil::rowsOf(one.session.table), QList<QStringList>{kPlaceholder});
@@ -97,10 +98,12 @@ private slots:
     {
         List list(notes(3), {1, 3});
         list.list.hideAll();
+        list.session.flushWrites(QDeadlineTimer(10000));
         QCOMPARE(list.slots_(), (QStringList{"", "", ""}));
         QCOMPARE(list.session.file.writeCount(), 2);
         list.session.ouvrir_fenetre(2, NoteWindowMaker::Fill::Existing);
         list.list.removeAll();
+        list.session.flushWrites(QDeadlineTimer(10000));
         QCOMPARE(list.windows.log, (QStringList{"close 1", "close 2", "open 2 in 1 (existing)", "close 1"}));
         QCOMPARE(list.session.file.writeCount(), 3);
         QCOMPARE(testutil::readFile(list.home.notesPath()), QByteArray("\"\",\"\",\"\",\"\"\r\n"));

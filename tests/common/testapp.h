@@ -49,10 +49,16 @@ struct App {
         click("Command2");
         return windowOf(row);
     }
+    QList<QStringList> stored() // the rows on disk once the writes handed over have ended
+    {
+        w.session().flushWrites(QDeadlineTimer(10000));
+        return testutil::storedRows(home.folder());
+    }
     void tick(const QDateTime &t)
     {
         clock.set(t);
         w.Timer1_Timer();
+        w.session().flushWrites(QDeadlineTimer(10000)); // the tick's write on disk
     }
 
     TempDataHome home;

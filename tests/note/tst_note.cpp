@@ -105,8 +105,7 @@ private slots:
         }
         QCOMPARE(before + " > " + c<QLabel>(w, "Label1")->text(), shown);
         QCOMPARE(app.cell(1, Col::Alerted), QString());
-        QCOMPARE(testutil::storedRows(app.home.folder())[0],
-                 (QStringList{"Le 01/12 à 16:26", "pain", stored, "", ""}));
+        QCOMPARE(app.stored()[0], (QStringList{"Le 01/12 à 16:26", "pain", stored, "", ""}));
         QCOMPARE(w->palette().color(QPalette::Window), QColor(255, 0, 0));
     }
 

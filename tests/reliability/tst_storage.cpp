@@ -7,8 +7,11 @@
 #include <QProcess>
 #include <QStorageInfo>
 
+#include <QSemaphore>
+
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 // Fills the disk, only ever the test's own small file system (never a real disk), or frees it;
@@ -44,6 +47,18 @@ QStringList takeMessages()
         }
     return texts;
 }
+
+// Another program writes the notes file as a sync tool does: a new file renamed over it, or
+// the file rewritten in place.
+void writeAsSyncTool(const QString &path, const QByteArray &bytes, bool inPlace)
+{
+    testutil::writeFile(inPlace ? path : path + QStringLiteral(".sync-tmp"), bytes);
+    if (!inPlace)
+        QCOMPARE(::rename(qPrintable(path + QStringLiteral(".sync-tmp")), qPrintable(path)), 0);
+}
+
+const QStringList kBread = {"Le 01/12 à 16:26", "pain", "", ""},
+                  kGarage = {"Le 02/12 à 09:05", "garage", "", ""};
 
 } // namespace
 
@@ -97,7 +112,7 @@ private slots:
         QList<QStringList> rows;
         for (const QString text : {"note 1", "x", "note 3", "note 4", "note 5"})
             rows << QStringList{"Le 01/12 à 10:00", text == "x" ? QString(100000, u'x') : text, "", "", ""};
-        QCOMPARE(testutil::storedRows(app.home.folder()), rows);
+        QCOMPARE(app.stored(), rows);
 
         setDiskFull(app.home.path(), mounted, true);
         App::child<QPlainTextEdit>(app.windowOf(3), "Text2")->setPlainText(QStringLiteral("encore"));
@@ -107,6 +122,107 @@ private slots:
         app.trigger("m_quitter"); // not asked: the quit's write works
         QCOMPARE(quit.count(), 1);
         QCOMPARE(testutil::readFile(app.home.notesPath()).count("encore"), 1);
+    }
+
+    // A sync tool's new version arrives while a note's window is open, with or without typing
+    // not yet written: the list shows it within two seconds, the window follows its row (which
+    // moves down), and the tick and "Quitter" write both sides' notes.
+    void syncTool_data()
+    {
+        QTest::addColumn<bool>("inPlace");
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("renamed over") << false << "";
+        QTest::newRow("renamed over, typed here") << false << "!";
+        QTest::newRow("rewritten in place") << true << "";
+        QTest::newRow("rewritten in place, typed here") << true << "!";
+    }
+    void syncTool()
+    {
+        QFETCH(bool, inPlace);
+        QFETCH(QString, typed);
+        App app(testutil::records({kBread, kGarage}));
+        auto *text = App::child<QPlainTextEdit>(app.view(1), "Text2");
+        QTest::keyClicks(text, typed);
+        writeAsSyncTool(app.home.notesPath(),
+                        testutil::records({{"Le 03/12 à 08:00", "du PC", "", ""},
+                                           kBread,
+                                           {"Le 02/12 à 09:05", "garage lundi", "", ""}}),
+                        inPlace);
+        QTRY_COMPARE_WITH_TIMEOUT(app.cell(1, Col::Text), QStringLiteral("du PC"), 2000);
+        QTest::keyClick(text, '?');
+        app.tick(app.clock.now().addSecs(60));
+        app.trigger("m_quitter");
+        QCOMPARE(testutil::readFile(app.home.notesPath()),
+                 testutil::records({{"Le 03/12 à 08:00", "du PC", "", ""},
+                                    {"Le 01/12 à 16:26", "pain" + typed + "?", "", ""},
+                                    {"Le 02/12 à 09:05", "garage lundi", "", ""}}));
+    }
+
+    // The same note changed here and there: both versions kept, the user told once, and the
+    // file as the other program left it copied aside before it is replaced.
+    void changedOnBothSides()
+    {
+        App app(testutil::records({kBread, kGarage}));
+        QTest::keyClick(App::child<QPlainTextEdit>(app.view(1), "Text2"), '!');
+        const QByteArray theirs = testutil::records({{"Le 01/12 à 16:26", "pain complet", "", ""}, kGarage});
+        writeAsSyncTool(app.home.notesPath(), theirs, false);
+        QTRY_COMPARE_WITH_TIMEOUT(app.table().Rows(), 4, 2000);
+        const QString copy = app.home.folder() + QStringLiteral("planifs-autre-20261207-102000.txt");
+        const QStringList told = takeMessages();
+        QVERIFY2(told.size() == 1 && told[0].contains("une note") && told[0].contains(copy),
+                 qPrintable(told.join("|")));
+        app.tick(app.clock.now().addSecs(60));
+        QVERIFY(takeMessages().isEmpty());
+        QCOMPARE(testutil::readFile(copy), theirs);
+        QCOMPARE(testutil::readFile(app.home.notesPath()),
+                 testutil::records({{"Le 01/12 à 16:26", "pain!", "", ""},
+                                    {"Le 01/12 à 16:26", "pain complet", "", ""},
+                                    kGarage}));
+    }
+
+    // A write that would not change the bytes leaves the file alone: same inode, same time.
+    void unchangedBytesLeftAlone()
+    {
+        App app(testutil::records({kBread}));
+        QFile(app.home.notesPath())
+            .setFileTime(QDateTime(QDate(2026, 1, 2), QTime(3, 4)), QFileDevice::FileModificationTime);
+        struct stat before {
+        }, after{};
+        QCOMPARE(::stat(qPrintable(app.home.notesPath()), &before), 0);
+        app.view(1);
+        app.tick(QDateTime(QDate(2026, 12, 7), QTime(10, 30))); // a quarter hour: always writes
+        QCOMPARE(::stat(qPrintable(app.home.notesPath()), &after), 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+    }
+
+    // Writes held back behind a slow one: a newer content supersedes the one waiting, they go in
+    // order, and "Quitter" waits for the last, which the file holds.
+    void slowWriter()
+    {
+        App app(testutil::records({kBread}));
+        QSemaphore started, release;
+        QStringList written; // on the writer thread, read once it is idle
+        app.w.session().writer().setStep([&](const QString &path, const QByteArray &bytes) {
+            if (written.isEmpty()) {
+                started.release();
+                release.acquire();
+            }
+            written << QString::fromLatin1(bytes).section(u'"', 3, 3);
+            return NotesWriter::writeFile(path, bytes);
+        });
+        auto *text = App::child<QPlainTextEdit>(app.view(1), "Text2");
+        for (char c : {'a', 'b', 'c'}) {
+            QTest::keyClick(text, c);
+            app.w.Timer1_Timer();
+            if (c == 'a')
+                QVERIFY(started.tryAcquire(1, 10000)); // the first write is under way, held
+        }
+        release.release();
+        app.trigger("m_quitter");
+        QCOMPARE(written, (QStringList{"paina", "painabc"}));
+        QCOMPARE(testutil::readFile(app.home.notesPath()),
+                 testutil::records({{"Le 01/12 à 16:26", "painabc", "", ""}}));
     }
 };
 

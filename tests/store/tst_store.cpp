@@ -3,6 +3,7 @@
 #include "store/cp1252.h"
 #include "store/datafolder.h"
 #include "store/notescodec.h"
+#include "store/notesmerge.h"
 #include "store/preffile.h"
 #include "store/singlecopy.h"
 #include "testutil.h"
@@ -186,6 +187,57 @@ private slots:
         flock.kill();
         flock.waitForFinished();
         QCOMPARE(SingleCopy(home.folder()).start(0), SingleCopy::Start::Run);
+    }
+
+    // The table, the file as last written and the file another program left, merged; records
+    // are "stamp|text|alert|mark".
+    void merge_data()
+    {
+        QTest::addColumn<QStringList>("base");
+        QTest::addColumn<QStringList>("ours");
+        QTest::addColumn<QStringList>("theirs");
+        QTest::addColumn<QStringList>("merged");
+        QTest::addColumn<int>("conflicts");
+        QTest::newRow("added on both sides")
+            << QStringList{"1|a||", "2|b||"} << QStringList{"1|a||", "2|b||", "3|c||"}
+            << QStringList{"4|d||", "1|a||", "2|b||"} << QStringList{"4|d||", "1|a||", "2|b||", "3|c||"} << 0;
+        QTest::newRow("changed there only") << QStringList{"1|a||", "2|b||"} << QStringList{"1|a||", "2|b||"}
+                                            << QStringList{"1|a2|lundi 08/12 9h30|", "2|b||"}
+                                            << QStringList{"1|a2|lundi 08/12 9h30|", "2|b||"} << 0;
+        QTest::newRow("removed there, changed here")
+            << QStringList{"1|a||", "2|b||", "3|c||"} << QStringList{"1|a||", "2|B||", "3|c||"}
+            << QStringList{"2|b||", "3|c||"} << QStringList{"2|B||", "3|c||"} << 0;
+        QTest::newRow("changed on both sides")
+            << QStringList{"1|a||", "2|b||"} << QStringList{"1|x||", "2|b||"} << QStringList{"1|y||", "2|b||"}
+            << QStringList{"1|x||", "1|y||", "2|b||"} << 1;
+        QTest::newRow("changed alike") << QStringList{"1|a||"} << QStringList{"1|a||1"}
+                                       << QStringList{"1|a||1"} << QStringList{"1|a||1"} << 0;
+        QTest::newRow("removed here, changed there")
+            << QStringList{"1|a||", "2|b||"} << QStringList{"2|b||"} << QStringList{"1|y||", "2|b||"}
+            << QStringList{"1|y||", "2|b||"} << 1;
+        QTest::newRow("one stamp twice") << QStringList{"1|a||", "1|b||"} << QStringList{"1|a||", "1|b||"}
+                                         << QStringList{"1|b||"} << QStringList{"1|b||"} << 0;
+    }
+    void merge()
+    {
+        QFETCH(QStringList, base);
+        QFETCH(QStringList, ours);
+        QFETCH(QStringList, theirs);
+        auto records = [](const QStringList &list) {
+            QList<notesmerge::Record> out;
+            for (const QString &r : list)
+                out.append({r.section(u'|', 0, 0), r.section(u'|', 1, 1), r.section(u'|', 2, 2),
+                            r.section(u'|', 3, 3)});
+            return out;
+        };
+        const notesmerge::Result result = notesmerge::merge(records(base), records(ours), records(theirs));
+        QStringList merged;
+        for (const notesmerge::Entry &e : result.entries) {
+            const notesmerge::Record r = e.content ? *e.content : records(ours)[e.ours];
+            merged << QStringList{r[0], r[1], r[2], r[3]}.join(u'|');
+        }
+        QTEST(merged, "merged");
+        QTEST(result.conflicts, "conflicts");
     }
 };
 

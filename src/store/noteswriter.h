@@ -1,0 +1,85 @@
+#pragma once
+
+#include "store/savefile.h"
+
+#include <QByteArray>
+#include <QDeadlineTimer>
+#include <QList>
+#include <QMutex>
+#include <QObject>
+#include <QThread>
+#include <QWaitCondition>
+
+#include <deque>
+#include <functional>
+#include <optional>
+
+// What identifies a file's content on disk without reading it: a change of any of these means
+// it may have been written since.
+struct FileStamp {
+    bool exists = false;
+    qint64 size = 0;
+    qint64 mtimeNs = 0;
+    quint64 inode = 0;
+    quint64 device = 0;
+
+    static FileStamp of(const QString &path);
+    bool operator==(const FileStamp &) const = default;
+};
+
+// One writer thread for the program's files, so that the window never waits on the disk. Files
+// are written in the order handed over; a newer content for a file supersedes one not yet
+// started. Results come back on the thread that made the writer, through written().
+class NotesWriter : public QObject {
+    Q_OBJECT
+public:
+    struct Done {
+        QString path;
+        QByteArray bytes;
+        SaveResult result;
+        FileStamp stamp;      // the file as written
+        bool changed = false; // not written: another program changed the file since
+    };
+    using Step = std::function<SaveResult(const QString &path, const QByteArray &bytes)>;
+
+    explicit NotesWriter(QObject *parent = nullptr);
+    ~NotesWriter() override;
+
+    // Hands `bytes` over for `path`. A failed write of a `keep` file (a copy that must exist
+    // before the next one replaces anything) fails the writes queued after it. With `expected`,
+    // the file is written only if it is still that on disk (without, still what this writer
+    // last wrote there): else the result says it changed.
+    void submit(const QString &path, const QByteArray &bytes, bool keep = false,
+                std::optional<FileStamp> expected = std::nullopt);
+    // Waits until every write handed over has ended, or the deadline; true when they all have.
+    bool waitIdle(QDeadlineTimer deadline);
+    bool idle();
+    QList<Done> takeResults();
+
+    // The step that writes one file: the folder made again if it went, then saveWhole().
+    static SaveResult writeFile(const QString &path, const QByteArray &bytes);
+    void setStep(Step step); // for tests: a write that can be held back
+
+signals:
+    void written(); // results are waiting
+
+private:
+    struct Job {
+        QString path;
+        QByteArray bytes;
+        bool keep = false;
+        std::optional<FileStamp> expected;
+    };
+    void run();
+    Done write(const Job &job, const Step &step);
+
+    QThread *m_thread = nullptr;
+    QMutex m_mutex;
+    QWaitCondition m_changed;
+    std::deque<Job> m_queue;
+    QList<Done> m_done;
+    bool m_running = false; // a job is being written
+    bool m_stop = false;
+    Step m_step = &NotesWriter::writeFile;
+    FileStamp m_wrote; // the notes file as this writer last left it (writer thread only)
+};
