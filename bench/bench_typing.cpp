@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -23,16 +24,17 @@ public:
     QDateTime now() const override { return QDateTime(benchdata::today(), QTime(10, 20)); }
 };
 
-// A data folder holding a notes file of n notes, made the program's through XDG_DATA_HOME.
+// A data folder holding a notes file (of n notes), made the program's through XDG_DATA_HOME.
 class DataHome {
 public:
-    explicit DataHome(int n)
+    explicit DataHome(int n) : DataHome(benchdata::notesFile(n)) {}
+    explicit DataHome(const QByteArray &notes)
     {
         qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.path()));
         QDir(m_dir.path()).mkpath(QStringLiteral("rapix"));
         QFile file(m_dir.path() + QStringLiteral("/rapix/planifs.txt"));
         if (file.open(QIODevice::WriteOnly))
-            file.write(benchdata::notesFile(n));
+            file.write(notes);
     }
 
 private:
@@ -127,23 +129,31 @@ void BM_TypingRepaint(benchmark::State &state)
 }
 BENCHMARK(BM_TypingRepaint)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
-// "Voir" on a note of a megabyte: its window made, filled and painted. Range 0: one line without
-// a blank; 1: words of six letters.
+// A data folder holding one note of a megabyte. Range 0: one line without a blank; 1: words of six
+// letters in one paragraph.
+QByteArray longNote(int words)
+{
+    const QByteArray text = words ? QByteArray("mots, ").repeated((1 << 20) / 6) : QByteArray(1 << 20, 'x');
+    return "\"Le 01/12 \xe0 10:00\",\"" + text + "\",\"\",\"\"\r\n";
+}
+
+// The main window loaded on that note.
+struct LongNote {
+    explicit LongNote(int words) : home(longNote(words)), window(clock)
+    {
+        window.setTrayAvailable(false);
+        window.Form_Load();
+    }
+    DataHome home;
+    FixedClock clock;
+    f_iir window;
+};
+
+// "Voir" on a note of a megabyte: its window made, filled and painted.
 void BM_OpenLongNote(benchmark::State &state)
 {
-    QTemporaryDir dir;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path()));
-    QDir(dir.path()).mkpath(QStringLiteral("rapix"));
-    QFile file(dir.path() + QStringLiteral("/rapix/planifs.txt"));
-    const QByteArray text =
-        state.range(0) ? QByteArray("mots, ").repeated((1 << 20) / 6) : QByteArray(1 << 20, 'x');
-    if (file.open(QIODevice::WriteOnly))
-        file.write("\"Le 01/12 \xe0 10:00\",\"" + text + "\",\"\",\"\"\r\n");
-    file.close();
-    FixedClock clock;
-    f_iir window(clock);
-    window.setTrayAvailable(false);
-    window.Form_Load();
+    LongNote t(int(state.range(0)));
+    f_iir &window = t.window;
     for (auto _ : state) {
         NoteWindow *note = window.session().ouvrir_fenetre(1, NoteWindowMaker::Fill::Existing);
         QApplication::processEvents();
@@ -154,6 +164,29 @@ void BM_OpenLongNote(benchmark::State &state)
     }
 }
 BENCHMARK(BM_OpenLongNote)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A key pressed in the note of a megabyte, at its end, to the window repainted: a letter typed and
+// taken back (Backspace) in turn. Range as for BM_OpenLongNote.
+void BM_TypingLongNote(benchmark::State &state)
+{
+    LongNote t(int(state.range(0)));
+    f_iir &window = t.window;
+    auto *note = dynamic_cast<QWidget *>(window.session().ouvrir_fenetre(1, NoteWindowMaker::Fill::Existing));
+    auto *box = note->findChild<QPlainTextEdit *>(QStringLiteral("Text2"));
+    QApplication::processEvents();
+    const qsizetype length = window.session().table.TextMatrix(1, Col::Text).size();
+    int i = 0;
+    for (auto _ : state) {
+        const bool back = i++ & 1;
+        QKeyEvent press(QEvent::KeyPress, back ? Qt::Key_Backspace : Qt::Key_E, Qt::NoModifier,
+                        back ? QString() : QStringLiteral("é"));
+        QApplication::sendEvent(box, &press);
+        QApplication::processEvents();
+    }
+    if (window.session().table.TextMatrix(1, Col::Text).size() != length + (i & 1))
+        state.SkipWithError("the table does not hold the text typed");
+}
+BENCHMARK(BM_TypingLongNote)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 } // namespace
 

@@ -2,8 +2,9 @@
 # Start-up benchmark under Xvfb, with trayer as the notification area: Rappelix on a data
 # folder of 100 notes, xpad (a sticky-note program with a tray icon) and a bare Qt Widgets
 # window (bareqt: a table view and a button, the floor of any Qt program), alternated run by
-# run. Each program has a home of its own (HOME and XDG folders), warmed by one start that is
-# not counted, as a person's is: xpad writes its settings and opens its welcome window there,
+# run; Rappelix and the bare window also with a session bus (one, with no service on it). Each
+# program has a home of its own (HOME and XDG folders), warmed by one start that is not
+# counted, as a person's is: xpad writes its settings and opens its welcome window there,
 # and is left with one visible pad, which it then opens at each start. Every start is then
 # quit cleanly (xpad --quit; the others on SIGTERM, which Rappelix saves on). For each run: the
 # time from just before exec to the first mapped window (Rappelix: its main window; xpad: its
@@ -30,6 +31,9 @@ done
 "$makenotes" 100 "$E2E_TMP/notes-100.txt"
 "$makenotes" 100000 "$E2E_TMP/notes-100000.txt"
 e2e_start_display
+unset DBUS_SESSION_BUS_ADDRESS
+read -r bus busPid < <(dbus-daemon --session --fork --print-address=1 --print-pid=1 | paste -sd' ')
+E2E_PIDS+=("$busPid")
 
 median() { sort -n | awk '{v[NR]=$1} END {print (NR%2 ? v[(NR+1)/2] : (v[NR/2]+v[NR/2+1])/2)}'; }
 
@@ -93,6 +97,8 @@ run_once() {
 rappelix_run() { run_once "$1" term --name Rappelix -- "$rappelix"; }
 xpad_run() { run_once xpad xpad_quit -- "$xpad"; }
 bareqt_run() { run_once bareqt term --name "Bare Qt" -- "$bareqt"; }
+# The same two on a desktop with a session bus (one bus for the whole benchmark, no service on it).
+on_bus() { DBUS_SESSION_BUS_ADDRESS=$bus "$@"; }
 
 # The starts that warm each home, not counted; they also bring the libraries into the page cache.
 new_home rappelix "$E2E_TMP/notes-100.txt"
@@ -111,10 +117,14 @@ for i in $(seq "$runs"); do
   r=$(rappelix_run rappelix)
   x=$(xpad_run)
   q=$(bareqt_run)
-  echo "run $i: rappelix $r, xpad $x, bare Qt $q (ms KiB)" >&2
+  rb=$(on_bus rappelix_run rappelix)
+  qb=$(on_bus bareqt_run)
+  echo "run $i: rappelix $r, xpad $x, bare Qt $q; on a session bus: rappelix $rb, bare Qt $qb (ms KiB)" >&2
   echo "$r" >>"$E2E_TMP/rappelix.txt"
   echo "$x" >>"$E2E_TMP/xpad.txt"
   echo "$q" >>"$E2E_TMP/bareqt.txt"
+  echo "$rb" >>"$E2E_TMP/rappelix-bus.txt"
+  echo "$qb" >>"$E2E_TMP/bareqt-bus.txt"
 done
 
 : >"$E2E_TMP/big.txt"
@@ -136,6 +146,9 @@ echo "startup_xpad_ms $xStart"
 echo "startup_bareqt_ms $qStart"
 echo "startup_ratio $(ratio "$rStart" "$xStart")"
 echo "startup_ratio_bareqt $(ratio "$rStart" "$qStart")"
+echo "startup_rappelix_bus_ms $(med rappelix-bus 1)"
+echo "startup_bareqt_bus_ms $(med bareqt-bus 1)"
+echo "startup_ratio_bareqt_bus $(ratio "$(med rappelix-bus 1)" "$(med bareqt-bus 1)")"
 echo "rss_rappelix_kib $rRss"
 echo "rss_xpad_kib $xRss"
 echo "rss_bareqt_kib $qRss"

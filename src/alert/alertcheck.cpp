@@ -1,6 +1,7 @@
 #include "alertcheck.h"
 
 #include "alerttext.h"
+#include "clockwatch.h"
 #include "store/session.h"
 
 #include <QTimer>
@@ -66,6 +67,14 @@ TickPlan planTick(const QDateTime &now, const QDateTime &lastChecked)
     return plan;
 }
 
+QDateTime steppedOver(const QDateTime &since, const QDateTime &minute)
+{
+    if (!since.isValid())
+        return {};
+    const QDateTime quarter = minute.addSecs(-60 * (minute.time().minute() % 15));
+    return quarter > since && quarter < minute ? quarter : QDateTime();
+}
+
 AlertTimer::AlertTimer(Session &session, const Clock &clock, QObject *parent)
     : QObject(parent), m_session(session), m_clock(clock), m_timer(new QTimer(this))
 {
@@ -74,24 +83,35 @@ AlertTimer::AlertTimer(Session &session, const Clock &clock, QObject *parent)
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setTimerType(Qt::PreciseTimer);
     m_timer->setSingleShot(true);
-    m_timer->start(planTick(m_clock.now(), m_lastTick).msToNext);
+    const TickPlan plan = planTick(m_clock.now(), m_lastTick);
+    m_lastSeen = plan.minute;
+    m_timer->start(plan.msToNext);
+    // A resume or a clock change is a tick now: what it stepped over is checked, the timer re-aimed.
+    connect(new ClockWatch(this), &ClockWatch::clockSet, this, &AlertTimer::tick);
 }
 
 void AlertTimer::tick()
 {
     const QDateTime now = m_clock.now();
     const TickPlan plan = planTick(now, m_lastTick);
+    const QDateTime late = steppedOver(m_lastSeen, plan.minute);
+    m_lastSeen = plan.minute;
     m_timer->start(plan.msToNext);
     // Not before the notes are loaded, nor once quitting has begun: there is no table to save.
     if (!m_session.loaded || m_session.flags.quitting)
         return;
-    if (!plan.check) {
-        if (m_session.flags.textChanged)
-            m_session.ecrire_notes();
-        return;
+    QList<int> due;
+    // The tick that should have run, late, with its own time: what falls due is what would have.
+    if (late.isValid() && late != m_lastTick) {
+        m_lastTick = late;
+        due = check(m_session, late);
     }
-    m_lastTick = plan.minute;
-    const QList<int> due = check(m_session, now);
+    if (plan.check) {
+        m_lastTick = plan.minute;
+        due += check(m_session, now);
+    } else if (m_session.flags.textChanged) {
+        m_session.ecrire_notes();
+    }
     if (!due.isEmpty())
         emit fellDue(due);
 }

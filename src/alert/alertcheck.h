@@ -33,8 +33,13 @@ struct TickPlan {
 // `lastChecked` is the `minute` of the last tick that checked (invalid before the first).
 TickPlan planTick(const QDateTime &now, const QDateTime &lastChecked);
 
+// The latest quarter-hour minute after `since` and before `minute` (both starts of minutes), or
+// none: the quarter-hour tick that a suspend, a clock set forward or a late timer stepped over.
+QDateTime steppedOver(const QDateTime &since, const QDateTime &minute);
+
 // The one-minute timer Timer1 and its alert check. It runs from its creation to the end of the
-// run; a tick does nothing before the notes are loaded, nor once quitting has begun.
+// run; a tick does nothing before the notes are loaded, nor once quitting has begun. When the
+// wall clock is set under it, it ticks at once; a quarter hour stepped over is checked late.
 class AlertTimer : public QObject {
     Q_OBJECT
 public:
@@ -51,6 +56,7 @@ private:
     const Clock &m_clock;
     QTimer *m_timer;
     QDateTime m_lastTick; // the minute of the last tick that ran the check
+    QDateTime m_lastSeen; // the minute of the last tick, or of the creation
 };
 
 } // namespace alert

@@ -1,6 +1,7 @@
 #include "f_test.h"
 
 #include "alert/alerttext.h"
+#include "note/notebox.h"
 #include "note/twips.h"
 #include "store/session.h"
 
@@ -124,7 +125,7 @@ f_test::f_test(Session &session, const Clock &clock) : QWidget(nullptr), m_sessi
     Command2 = new QPushButton(QStringLiteral("Pas d'alerte"), this);
     form.place(Command2, twips::rect(3400, 30, 1335, 300));
 
-    Text2 = new QPlainTextEdit(this);
+    Text2 = new NoteBox(this);
     form.place(Text2, twips::rect(0, 480, 4875, 800));
     Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -249,7 +250,7 @@ void f_test::reinit()
     const QString text = toBox(t.TextMatrix(f_pos, Col::Text));
     if (!(text.isEmpty() && Text2->document()->isEmpty())) {
         wrapFor(Text2, hasLongRun(text));
-        Text2->setPlainText(text);
+        Text2->setNoteText(text);
     }
     Text2->moveCursor(QTextCursor::End);
     const QString alertText = t.TextMatrix(f_pos, Col::Alert);
@@ -275,7 +276,7 @@ void f_test::en_rouge()
 void f_test::Text2_Change()
 {
     // The raw text: the plain one turns non-breaking spaces into blanks.
-    m_session.table.setTextMatrix(f_pos, Col::Text, toCell(Text2->document()->toRawText()));
+    m_session.table.setTextMatrix(f_pos, Col::Text, toCell(Text2->noteText()));
     m_session.flags.textChanged = true;
 }
 

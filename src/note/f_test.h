@@ -8,7 +8,7 @@ class Clock;
 class QComboBox;
 class QFrame;
 class QLabel;
-class QPlainTextEdit;
+class NoteBox;
 class QPushButton;
 class QShortcut;
 class Session;
@@ -55,7 +55,7 @@ private:
     QPushButton *Command1 = nullptr;
     QLabel *Label1 = nullptr;
     QPushButton *Command2 = nullptr;
-    QPlainTextEdit *Text2 = nullptr;
+    NoteBox *Text2 = nullptr;
     QFrame *Frame1 = nullptr;
     QLabel *Label2 = nullptr;
     QComboBox *Combo1 = nullptr;

@@ -2,6 +2,7 @@
 // timer on a clock the test sets: what comes up red, where, and only once.
 #include "alert/alertcheck.h"
 #include "alert/alerttext.h"
+#include "alert/clockwatch.h"
 #include "testapp.h"
 
 #include <QPlainTextEdit>
@@ -95,6 +96,31 @@ private slots:
             QCOMPARE((std::tuple{plan.check, plan.msToNext, plan.minute.secsTo(now)}),
                      (std::tuple{check, msToNext, qint64(now.time().second())}));
         }
+    }
+
+    // The wall clock set under the program (a laptop opened, a clock changed by hand): a quarter
+    // hour it stepped over is ticked at once, late; a jump that steps over none raises nothing.
+    void clockSet_data()
+    {
+        QTest::addColumn<QDateTime>("lastTick");
+        QTest::addColumn<QDateTime>("setTo");
+        QTest::addColumn<QString>("mark");
+        QTest::newRow("9:00 to 10:20, over 10:15") << at(9, 0, 1) << at(10, 20, 5) << "1";
+        QTest::newRow("10:01 to 10:14") << at(10, 1, 1) << at(10, 14, 40) << "";
+        QTest::newRow("back, 10:40 to 10:20") << at(10, 40, 1) << at(10, 20, 5) << "";
+    }
+    void clockSet()
+    {
+        QFETCH(QDateTime, lastTick);
+        QFETCH(QDateTime, setTo);
+        QFETCH(QString, mark);
+        App app(testutil::records({{"Le 01/12 à 16:26", "un", "lundi 07/12 10h15", ""}}),
+                lastTick.addSecs(-61));
+        app.tick(lastTick);
+        app.clock.set(setTo);
+        emit app.w.findChild<alert::ClockWatch *>()->clockSet();
+        QCOMPARE(app.stored().value(0).value(Col::Alerted), mark);
+        QCOMPARE(app.windowOf(1) && app.windowOf(1)->isRed(), !mark.isEmpty());
     }
 
     // At 10:15 due notes come up red in the lowest free slots' cells, in row order, an open one where

@@ -8,7 +8,9 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
 #include <QLabel>
+#include <QClipboard>
 #include <QPlainTextEdit>
+#include <QTextBlock>
 
 namespace {
 template <typename T = QWidget> T *c(f_test *w, const char *name)
@@ -233,6 +235,31 @@ private slots:
         app.tick(app.clock.now().addSecs(60));
         QCOMPARE(testutil::readFile(app.home.notesPath()),
                  QByteArray(record).replace("\",\"\",\"\"\r", "!\",\"\",\"\"\r"));
+    }
+
+    // A paragraph of 12,000 characters, which the box shows in pieces: Backspace at the start of
+    // the second piece takes the blank before it; the file and a copy of the whole text hold the
+    // paragraph as it is, with no line break added.
+    void longParagraphTravelsExactly()
+    {
+        const QByteArray words = QByteArray("mots, ").repeated(2000);
+        const auto recordOf = [](const QByteArray &text) {
+            return "\"Le 01/12 \xe0 16:26\",\"" + text + "\",\"\",\"\"\r\n";
+        };
+        App app(recordOf(words));
+        auto *box = c<QPlainTextEdit>(app.view(1), "Text2");
+        app.tick(app.clock.now().addSecs(60));
+        QCOMPARE(testutil::readFile(app.home.notesPath()), recordOf(words));
+        const int second = box->document()->findBlockByNumber(1).position(); // the piece after the first
+        box->setTextCursor(QTextCursor(box->document()->findBlockByNumber(1)));
+        QTest::keyClick(box, Qt::Key_Backspace);
+        const QByteArray typed = QByteArray(words).remove(second - 2, 1);
+        QCOMPARE(words.at(second - 2), ' ');
+        box->selectAll();
+        box->copy();
+        QCOMPARE(QGuiApplication::clipboard()->text().toLatin1(), typed);
+        app.tick(app.clock.now().addSecs(60));
+        QCOMPARE(testutil::readFile(app.home.notesPath()), recordOf(typed));
     }
 };
 
