@@ -6,6 +6,7 @@
 #include "store/autostart.h"
 #include "store/preffile.h"
 #include "store/session.h"
+#include "tray/trayrule.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -79,6 +80,7 @@ signals:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     NoteWindow *makeWindow(int row, int slot, Fill fill) override;
@@ -91,6 +93,7 @@ private:
     void tellFallenDue(const QList<int> &rows);
     void tellMissed();
     void waitForTray();
+    void hideToTray();
     bool trayAvailable() const;
     QString failureText(const QString &what, const SaveResult &result) const;
     void reportWriteFailure(const SaveResult &result);
@@ -109,6 +112,7 @@ private:
     Help *m_help = nullptr;
     QList<QPointer<f_test>> m_made; // every note window not yet deleted
     std::optional<bool> m_trayAvailable;
+    TrayRule m_trayRule;
 
     // Controls, named as on the form.
     QFrame *Frame6 = nullptr;

@@ -25,6 +25,9 @@ NoteWindow *f_iir::makeWindow(int row, int slot, Fill fill)
         positionner_fenetre(w, slot);
         w->reinit();
     }
+    // Shown, it takes the focus, as it would from any window manager; without one nobody else
+    // gives it.
+    w->activate();
     return w;
 }
 

@@ -10,8 +10,14 @@ namespace {
 
 const QChar kQuote = u'"';
 
-bool isLineEnd(QChar c) { return c == u'\r' || c == u'\n'; }
-bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+bool isLineEnd(QChar c)
+{
+    return c == u'\r' || c == u'\n';
+}
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
 
 // The bytes of one cell, at most one per UTF-16 unit: a double quote becomes `quote` and, in a
 // note text (`breaks`), each line break becomes "~".
@@ -124,8 +130,7 @@ public:
             const qsizetype start = m_pos;
             while (m_pos < n && m_s[m_pos] != u',' && !isLineEnd(m_s[m_pos]))
                 ++m_pos;
-            out = m_s.mid(start, m_pos - start);
-            out.remove(kQuote);
+            out = m_s.mid(start, m_pos - start); // a double quote inside is kept
         }
         return terminator(last);
     }
@@ -151,7 +156,7 @@ private:
                 m_exact = false;
             return true;
         }
-        ++m_pos;  // a lone CR or LF ends the line all the same
+        ++m_pos; // a lone CR or LF ends the line all the same
         m_exact = false;
         return true;
     }
@@ -161,7 +166,7 @@ private:
     bool m_exact = true;
 };
 
-}  // namespace
+} // namespace
 
 namespace notescodec {
 
@@ -229,4 +234,4 @@ ReadResult decode(QByteArrayView bytes, NoteTable &table)
     return result;
 }
 
-}  // namespace notescodec
+} // namespace notescodec

@@ -33,7 +33,8 @@ private slots:
     void init() { testutil::failOnUnexpectedWarnings(); }
 
     // "Nouvelle" takes the placeholder row (which "Voir" and "Tout afficher" leave alone), then
-    // appends, up to 100 notes, writing nothing; the blank row that has a window keeps that one.
+    // appends, up to 100 notes, writing nothing; the blank row that has a window keeps that one;
+    // a note of line breaks or tabs is not blank.
     void newNote()
     {
         List empty({kPlaceholder});
@@ -48,6 +49,11 @@ private slots:
         List blank({{"", "", "", "", ""}}, {1});
         blank.list.newNote();
         QCOMPARE(blank.windows.log, QStringList{"activate 1"});
+        for (const char *text : {"\r\n", "\t"}) { // only spaces make a row blank
+            List kept({{"", text, "", "", ""}});
+            kept.list.newNote();
+            QCOMPARE(kept.windows.log, QStringList{"open 2 in 1 (new)"});
+        }
         List full(notes(100));
         full.list.newNote();
         full.list.remove(); // row 1

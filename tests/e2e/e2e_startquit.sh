@@ -30,10 +30,10 @@ e2e_quit "$win"
 
 e2e_start_app "$bin"
 main=$(e2e_wait_window '^Rappelix$') || e2e_fail "no main window"
-e2e_menu "$main" l Return # "Tout afficher"
-note=$(e2e_wait_window '^Le 02/12 ') || e2e_fail "no note window"
-xdotool windowfocus --sync "$note"
-xdotool type --delay 10 ' demain'
+xdotool windowfocus --sync "$main" key ctrl+n # "Nouvelle": with no window manager, the note takes the focus itself
+note=$(e2e_wait_window '^Le [0-9]') || e2e_fail "no note window"
+e2e_until 5 eval '[ "$(xdotool getwindowfocus)" = "$note" ]' || e2e_fail "the new note has no focus"
+xdotool type --delay 10 'Rendre les livres demain'
 sleep 0.3
 kill -TERM "$E2E_APP"
 e2e_wait_exit 10
