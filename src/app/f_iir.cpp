@@ -221,10 +221,7 @@ void f_iir::Form_Load(const QString &dataFolder, SingleCopy *guard)
     m_session.slotTable.clear();
     m_session.flags = Flags{};
     lire_zone_travail();
-    // The window is not shown yet: it comes on the screen only when restored. Whether the window
-    // system has put it there is seen from its native window.
-    create();
-    windowHandle()->installEventFilter(this);
+    // The window is not shown yet: it comes on the screen only when restored.
     m_tray = new TrayIcon(windowIcon(), mPopupSys, this);
     connect(m_tray, &TrayIcon::restoreRequested, this, &f_iir::restaurer_fenetre);
     connect(m_tray, &TrayIcon::menuRequested, this, &f_iir::showTrayMenu);
@@ -257,6 +254,7 @@ void f_iir::waitForTray()
 {
     m_trayRule.waitingForTray();
     showMinimized();
+    watchWindowSystem();
     auto *poll = new QTimer(this);
     poll->start(500);
     connect(poll, &QTimer::timeout, this, [this, poll, tries = 0]() mutable {
@@ -417,7 +415,7 @@ void f_iir::showTrayMenu()
 
 void f_iir::restaurer_fenetre()
 {
-    const bool onScreen = isVisible() && !isMinimized() && windowHandle()->isExposed();
+    const bool onScreen = isVisible() && !isMinimized() && windowHandle() && windowHandle()->isExposed();
     m_trayRule.showing();
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
     // The whole screen, not the work area; the frame counts, as the window's outer size.
@@ -425,6 +423,7 @@ void f_iir::restaurer_fenetre()
         showFrameCentred(this, screen->geometry());
     else
         show();
+    watchWindowSystem();
     raise();
     activateWindow();
     if (onScreen) // already there: no new exposure comes to confirm it
@@ -469,6 +468,13 @@ void f_iir::changeEvent(QEvent *event)
     case TrayRule::Step::None:
         break;
     }
+}
+
+// Whether the window system has put the window on screen is seen from its native window, which
+// exists once the window is shown; a second call changes nothing.
+void f_iir::watchWindowSystem()
+{
+    windowHandle()->installEventFilter(this);
 }
 
 // The window is on screen once the window system exposes it.

@@ -94,6 +94,7 @@ private:
     void tellMissed();
     void waitForTray();
     void hideToTray();
+    void watchWindowSystem();
     bool trayAvailable() const;
     QString failureText(const QString &what, const SaveResult &result) const;
     void reportWriteFailure(const SaveResult &result);

@@ -55,10 +55,10 @@ private slots:
     void removalKeepsHighlight()
     {
         for (auto [clicked, command, highlighted, shown] :
-             QList<std::tuple<int, const char *, int, QString>>{{1, "Command3", 1, "deux"},
+             QList<std::tuple<int, const char *, int, QString>>{{2, "", 2, "deux"},
+                                                                {1, "Command3", 1, "deux"},
                                                                 {3, "Command3", 2, "deux"},
-                                                                {2, "m_reinit", 1, ""},
-                                                                {2, "", 2, "deux"}}) {
+                                                                {2, "m_reinit", 1, ""}}) {
             App app(testutil::records({{"", "un", "", ""}, {"", "deux", "", ""}, {"", "trois", "", ""}}));
             app.select(clicked);
             MsgBox::setNextAnswer(QMessageBox::Yes);
@@ -74,18 +74,6 @@ private slots:
             app.click("Command2");
             f_test *w = app.windowOf(highlighted);
             QCOMPARE(w ? App::child<QPlainTextEdit>(w, "Text2")->toPlainText() : QString(), shown);
-        }
-    }
-
-    // A minimised note window comes back on the screen for "Voir" and "Tout afficher".
-    void minimisedNoteComesBack()
-    {
-        for (const char *how : {"Command2", "m_toutafficher"}) {
-            App app(testutil::notesFile(1));
-            f_test *w = app.view(1);
-            w->showMinimized();
-            how[0] == 'C' ? app.click(how) : app.trigger(how);
-            QVERIFY2(w->isVisible() && !w->isMinimized(), how);
         }
     }
 
@@ -146,6 +134,18 @@ private slots:
         app.select(2);
         QTest::keyClick(app.gri, Qt::Key_Delete);
         QCOMPARE(testutil::rowsOf(app.table())[1][Col::Stamp], QStringLiteral("Le 07/12 à 10:20"));
+    }
+
+    // A minimised note window comes back on the screen for "Voir" and "Tout afficher".
+    void minimisedNoteComesBack()
+    {
+        for (const char *how : {"Command2", "m_toutafficher"}) {
+            App app(testutil::notesFile(1));
+            f_test *w = app.view(1);
+            w->showMinimized();
+            how[0] == 'C' ? app.click(how) : app.trigger(how);
+            QVERIFY2(w->isVisible() && !w->isMinimized(), how);
+        }
     }
 };
 

@@ -56,7 +56,7 @@ e2e_start_display() {
   if [ "${E2E_WM:-0}" != 0 ]; then
     E2E_PIDS+=($!)
     # It has taken over the screen once it names what it supports.
-    e2e_until 10 eval 'xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW' || e2e_fail "no $E2E_WM: $(cat "$E2E_TMP/wm.log")"
+    e2e_until 10 eval 'xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW' || e2e_fail "no window manager: $(cat "$E2E_TMP/wm.log")"
   fi
   [ "${E2E_TRAY:-0}" = 1 ] && e2e_start_tray
   return 0
