@@ -1,7 +1,8 @@
 // libFuzzer target for the notes-file reader and writer. On top of the sanitizers' checks: reading
 // takes linear time (1 MB well under a second); the table loaded is sound, no row naming a window;
 // "exact" holds exactly when writing the table back gives the input's bytes; what is written
-// reads back as the same table, exactly; bytes appended to it leave its records as they were.
+// reads back as the same table (a quote outside the note text as "'"), exactly; bytes appended
+// to it leave its records as they were.
 #include "store/notescodec.h"
 #include "store/notetable.h"
 
@@ -56,9 +57,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     check(result.exact == (written == input), "exact does not match a write-back");
     if (size > 65536) // the scaling pass is there for the time check
         return 0;
-    check(read(written, other, again) == rows && again.exact,
+    // A double quote read in a stamp, alert or flag is written as "'": the file has no other way.
+    QList<QStringList> stored = rows;
+    for (QStringList &r : stored)
+        for (int c : {0, 2, 3})
+            r[c].replace(u'"', u'\'');
+    check(read(written, other, again) == stored && again.exact,
           "a written file does not read back the same, exactly");
-    check(read(written + input.toByteArray(), third, again).mid(0, rows.size()) == rows,
+    check(read(written + input.toByteArray(), third, again).mid(0, rows.size()) == stored,
           "appended bytes changed a record");
     return 0;
 }

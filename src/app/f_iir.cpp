@@ -27,6 +27,7 @@
 #include <QStyleOptionHeader>
 #include <QTableView>
 #include <QTimer>
+#include <QWindow>
 
 #include <cerrno>
 #include <cstring>
@@ -113,6 +114,25 @@ QString failureReason(const SaveResult &result)
             .arg(QString::fromLocal8Bit(std::strerror(result.error)));
     }
 }
+
+// The list always has a current row and the highlight is on it: a click where there is no row,
+// or with Ctrl on the highlighted row, leaves both where they are.
+class ListView : public QTableView {
+public:
+    using QTableView::QTableView;
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
+                                                         const QEvent *event) const override
+    {
+        if (!index.isValid())
+            return QItemSelectionModel::NoUpdate;
+        const QItemSelectionModel::SelectionFlags command = QTableView::selectionCommand(index, event);
+        if (command & QItemSelectionModel::Deselect)
+            return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+        return command;
+    }
+};
 } // namespace
 
 f_iir::f_iir(const Clock &clock, QWidget *parent)
@@ -155,7 +175,7 @@ void f_iir::buildWindow()
     twips::setBackground(Frame6, twips::kLightYellow);
 
     m_model = new NoteTableModel(m_session.table, this);
-    gri = new QTableView(Frame6);
+    gri = new ListView(Frame6);
     gri->setObjectName(QStringLiteral("gri"));
     gri->setAccessibleName(QStringLiteral("Liste des notes"));
     gri->setHorizontalHeader(new ListHeader(Qt::Horizontal, gri));
@@ -298,17 +318,19 @@ void f_iir::Form_Load(const QString &dataFolder, SingleCopy *guard)
     }
 }
 
-// With no notification area to come back from, the window stays on the taskbar; at login the
-// panel may come up after the program, and then the window goes to its tray icon.
+// With no notification area to come back from, the window waits minimised on the taskbar; at
+// login the panel may come up after the program, and then the window goes to its tray icon.
 void f_iir::waitForTray()
 {
+    m_trayRule.waitingForTray();
     showMinimized();
+    watchWindowSystem();
     auto *poll = new QTimer(this);
     poll->start(500);
     connect(poll, &QTimer::timeout, this, [this, poll, tries = 0]() mutable {
         if (!trayAvailable() && ++tries < 60)
             return;
-        if (trayAvailable() && isMinimized())
+        if (trayAvailable() && m_trayRule.trayCame(isMinimized()) == TrayRule::Step::Hide)
             hide();
         poll->deleteLater();
     });
@@ -362,11 +384,8 @@ void f_iir::tellFallenDue(const QList<int> &rows)
     const int notice = m_notifier->notify(
         rows.size() == 1 ? QStringLiteral("Alerte") : QStringLiteral("Alertes"), lines, [windows] {
             for (const QPointer<QWidget> &w : windows)
-                if (w) {
-                    w->show();
-                    w->raise();
-                    w->activateWindow();
-                }
+                if (auto *note = dynamic_cast<NoteWindow *>(w.data()))
+                    note->activate();
         });
     // It stays until the user has one of its notes before them, by whatever way.
     for (const QPointer<QWidget> &w : std::as_const(windows))
@@ -443,7 +462,7 @@ void f_iir::closeEvent(QCloseEvent *event)
     if (!flags.quitting) {
         // The close box never ends the program: it sends the window to the tray.
         event->ignore();
-        m_tache_Click();
+        hideToTray();
         return;
     }
     if (flags.autosave) {
@@ -542,28 +561,75 @@ void f_iir::showTrayMenu()
 
 void f_iir::restaurer_fenetre()
 {
+    const bool onScreen = isVisible() && !isMinimized() && windowHandle() && windowHandle()->isExposed();
+    m_trayRule.showing();
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
     // The whole screen, not the work area; the frame counts, as the window's outer size.
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         showFrameCentred(this, screen->geometry());
     else
         show();
+    watchWindowSystem();
     raise();
     activateWindow();
+    if (onScreen) // already there: no new exposure comes to confirm it
+        m_trayRule.exposed();
+}
+
+// "Réduire" and the close box take the window off the screen at once, with no minimise on the
+// way: a minimise that the window manager carries out later would be taken for the user's own.
+void f_iir::hideToTray()
+{
+    if (!trayAvailable()) { // with nowhere to come back from, it goes to the taskbar
+        setWindowState(windowState() | Qt::WindowMinimized);
+        return;
+    }
+    m_trayRule.hiding();
+    hide();
 }
 
 void f_iir::m_tache_Click()
 {
-    setWindowState(windowState() | Qt::WindowMinimized);
+    hideToTray();
 }
 
-// Minimised by any means, the window leaves the screen and the taskbar for the tray; with no
-// notification area to come back from, it stays on the taskbar like any other window.
+// A minimise that the window system reports, and that the user made, sends the window to the
+// tray; one that comes before the window is back on screen answers an older request, and the
+// window is asked for again.
 void f_iir::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && isMinimized() && trayAvailable())
+    if (event->type() != QEvent::WindowStateChange || !isMinimized())
+        return;
+    switch (m_trayRule.minimised(trayAvailable())) {
+    case TrayRule::Step::Hide:
         hide();
+        break;
+    case TrayRule::Step::ShowAgain:
+        QTimer::singleShot(0, this, [this] {
+            if (m_trayRule.showingPending())
+                restaurer_fenetre();
+        });
+        break;
+    case TrayRule::Step::None:
+        break;
+    }
+}
+
+// Whether the window system has put the window on screen is seen from its native window, which
+// exists once the window is shown; a second call changes nothing.
+void f_iir::watchWindowSystem()
+{
+    windowHandle()->installEventFilter(this);
+}
+
+// The window is on screen once the window system exposes it.
+bool f_iir::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed() &&
+        m_trayRule.exposed())
+        windowHandle()->setWindowStates(Qt::WindowMinimized); // waiting for the tray: on the taskbar
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void f_iir::m_tb_Click()

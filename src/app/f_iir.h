@@ -6,6 +6,7 @@
 #include "store/autostart.h"
 #include "store/preffile.h"
 #include "store/session.h"
+#include "tray/trayrule.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -80,6 +81,7 @@ signals:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     NoteWindow *makeWindow(int row, int slot, Fill fill) override;
@@ -94,6 +96,8 @@ private:
     void tellFoundAtStart();
     SaveResult saveTyped();
     void waitForTray();
+    void hideToTray();
+    void watchWindowSystem();
     bool trayAvailable() const;
     QString failureText(const QString &what, const SaveResult &result) const;
     void reportWriteFailure(const SaveResult &result);
@@ -113,6 +117,7 @@ private:
     Help *m_help = nullptr;
     QList<QPointer<f_test>> m_made; // every note window not yet deleted
     std::optional<bool> m_trayAvailable;
+    TrayRule m_trayRule;
 
     // Controls, named as on the form.
     QFrame *Frame6 = nullptr;

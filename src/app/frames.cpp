@@ -18,7 +18,8 @@ int halfDown(int n)
 
 QPoint centred(const QRect &area, QSize frame)
 {
-    return {area.left() + halfDown(area.width() - frame.width()), area.top() + halfDown(area.height() - frame.height())};
+    return {area.left() + halfDown(area.width() - frame.width()),
+            area.top() + halfDown(area.height() - frame.height())};
 }
 
 // The window's size as it will be shown: a position asked for before the first show holds only
@@ -54,7 +55,8 @@ protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
         const auto type = event->type();
-        if (m_done || !(type == QEvent::Expose || ((type == QEvent::Move || type == QEvent::Resize) && framed(m_window))))
+        if (m_done || !(type == QEvent::Expose ||
+                        ((type == QEvent::Move || type == QEvent::Resize) && framed(m_window))))
             return false;
         m_done = true;
         QTimer::singleShot(0, this, [this] {
@@ -86,7 +88,8 @@ void showFrameAt(QWidget *window, QPoint frame)
 
 void showFrameCentred(QWidget *window, const QRect &area)
 {
-    const bool known = framed(window);
+    // A window coming back from hidden is framed anew, perhaps not as before.
+    const bool known = framed(window) && window->isVisible();
     settleSize(window);
     window->move(centred(area, window->frameGeometry().size()));
     window->show();

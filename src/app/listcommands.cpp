@@ -22,7 +22,10 @@ void ListCommands::newNote()
         t.AddItem();
         row = t.Rows() - 1;
     }
-    m_session.ouvrir_fenetre(row, NoteWindowMaker::Fill::New);
+    // The new note takes the focus, as it would from any window manager; without one nobody
+    // else gives it.
+    if (NoteWindow *w = m_session.ouvrir_fenetre(row, NoteWindowMaker::Fill::New))
+        w->activate();
 }
 
 void ListCommands::showRow(int row)
@@ -36,8 +39,13 @@ void ListCommands::showRow(int row)
 void ListCommands::view()
 {
     const int r = m_session.table.Row();
-    if (r >= 1 && r < m_session.table.Rows())
-        showRow(r);
+    if (r < 1 || r >= m_session.table.Rows())
+        return;
+    const bool open = m_session.windowOfRow(r);
+    showRow(r);
+    // A window just opened takes the focus too (one already open has been brought forward).
+    if (NoteWindow *w = m_session.windowOfRow(r); w && !open)
+        w->activate();
 }
 
 // Returns false when the row was the last one, now the placeholder row.

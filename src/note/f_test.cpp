@@ -365,10 +365,14 @@ void f_test::Command2_Click()
         m_session.ecrire_notes();
 }
 
+// A minimised window comes back first: to the front means on the screen.
 void f_test::activate()
 {
-    activateWindow();
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
     raise();
+    activateWindow();
     emit seen();
 }
 

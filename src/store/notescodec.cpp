@@ -130,8 +130,7 @@ public:
             const qsizetype start = m_pos;
             while (m_pos < n && m_s[m_pos] != u',' && !isLineEnd(m_s[m_pos]))
                 ++m_pos;
-            out = m_s.mid(start, m_pos - start);
-            out.remove(kQuote);
+            out = m_s.mid(start, m_pos - start); // a double quote inside is kept
         }
         return terminator(last);
     }

@@ -84,8 +84,9 @@ void NoteTable::makePlaceholder(int row)
 
 bool NoteTable::isBlankRow(int row) const
 {
+    // Only spaces count as blank: a note of line breaks or tabs is a note.
     for (int c = Col::Stamp; c <= Col::Alert; ++c)
-        if (!m_rows[row][c].trimmed().isEmpty())
+        if (std::any_of(m_rows[row][c].cbegin(), m_rows[row][c].cend(), [](QChar ch) { return ch != u' '; }))
             return false;
     return true;
 }

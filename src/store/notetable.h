@@ -50,7 +50,7 @@ public:
     void setUp();
     // Blank a row into the placeholder row ("", "", "", kPlaceholderSlot, "").
     void makePlaceholder(int row);
-    bool isBlankRow(int row) const; // columns 0..2 empty once trimmed
+    bool isBlankRow(int row) const; // columns 0..2 nothing but spaces
 
     void setObserver(NoteTableObserver *observer) { m_observer = observer; }
     NoteTableObserver *observer() const { return m_observer; }

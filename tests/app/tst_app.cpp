@@ -99,16 +99,24 @@ private slots:
         box->close();
     }
 
-    // After a removal the highlighted row and the current row are one, through the list's
-    // selection: the row keeps its index, clamped to the last; "Voir" then opens that note.
+    // After a removal, or a click below the rows, the highlighted row and the current row are one,
+    // through the list's selection: the row keeps its index, clamped to the last; "Voir" then
+    // opens that note.
     void removalKeepsHighlight()
     {
-        for (auto [clicked, command, highlighted, shown] : QList<std::tuple<int, const char *, int, QString>>{
-                 {1, "Command3", 1, "deux"}, {3, "Command3", 2, "deux"}, {2, "m_reinit", 1, ""}}) {
+        for (auto [clicked, command, highlighted, shown] :
+             QList<std::tuple<int, const char *, int, QString>>{{2, "", 2, "deux"},
+                                                                {1, "Command3", 1, "deux"},
+                                                                {3, "Command3", 2, "deux"},
+                                                                {2, "m_reinit", 1, ""}}) {
             App app(testutil::records({{"", "un", "", ""}, {"", "deux", "", ""}, {"", "trois", "", ""}}));
             app.select(clicked);
             MsgBox::setNextAnswer(QMessageBox::Yes);
-            command[0] == 'C' ? app.click(command) : app.trigger(command);
+            if (!*command) // where there is no row
+                QTest::mouseClick(app.gri->viewport(), Qt::LeftButton, {},
+                                  {5, app.gri->viewport()->height() - 5});
+            else
+                command[0] == 'C' ? app.click(command) : app.trigger(command);
             const QModelIndexList selected = app.gri->selectionModel()->selectedRows();
             QCOMPARE(selected.size(), 1);
             QCOMPARE((QList<int>{selected[0].row() + 1, app.gri->currentIndex().row() + 1}),
@@ -209,6 +217,18 @@ private slots:
         app.select(2);
         QTest::keyClick(app.gri, Qt::Key_Delete);
         QCOMPARE(testutil::rowsOf(app.table())[1][Col::Stamp], QStringLiteral("Le 07/12 à 10:20"));
+    }
+
+    // A minimised note window comes back on the screen for "Voir" and "Tout afficher".
+    void minimisedNoteComesBack()
+    {
+        for (const char *how : {"Command2", "m_toutafficher"}) {
+            App app(testutil::notesFile(1));
+            f_test *w = app.view(1);
+            w->showMinimized();
+            how[0] == 'C' ? app.click(how) : app.trigger(how);
+            QVERIFY2(w->isVisible() && !w->isMinimized(), how);
+        }
     }
 };
 

@@ -33,7 +33,8 @@ private slots:
     void init() { testutil::failOnUnexpectedWarnings(); }
 
     // "Nouvelle" takes the placeholder row (which "Voir" and "Tout afficher" leave alone), then
-    // appends, up to 100 notes, writing nothing; the blank row that has a window keeps that one.
+    // appends, up to 100 notes, writing nothing; the blank row that has a window keeps that one;
+    // a note of line breaks or tabs is not blank.
     void newNote()
     {
         List empty({kPlaceholder});
@@ -42,17 +43,23 @@ private slots:
         empty.list.newNote();
         empty.session.table.setTextMatrix(1, Col::Text, "pain"); // typed in its window
         empty.list.newNote();
-        QCOMPARE(empty.windows.log, (QStringList{"open 1 in 1 (new)", "open 2 in 2 (new)"}));
+        QCOMPARE(empty.windows.log,
+                 (QStringList{"open 1 in 1 (new)", "activate 1", "open 2 in 2 (new)", "activate 2"}));
         QCOMPARE(empty.slots_(), (QStringList{"1", "2"}));
         QCOMPARE(empty.session.file.writeCount(), 0);
         List blank({{"", "", "", "", ""}}, {1});
         blank.list.newNote();
         QCOMPARE(blank.windows.log, QStringList{"activate 1"});
+        for (const char *text : {"\r\n", "\t"}) { // only spaces make a row blank
+            List kept({{"", text, "", "", ""}});
+            kept.list.newNote();
+            QCOMPARE(kept.windows.log, (QStringList{"open 2 in 1 (new)", "activate 1"}));
+        }
         List full(notes(100));
         full.list.newNote();
         full.list.remove(); // row 1
         full.list.newNote();
-        QCOMPARE(full.windows.log, QStringList{"open 100 in 1 (new)"});
+        QCOMPARE(full.windows.log, (QStringList{"open 100 in 1 (new)", "activate 1"}));
     }
 
     // "Voir" opens the current row's window or brings it forward; "Tout afficher" does so for
@@ -67,7 +74,7 @@ private slots:
         }
         list.list.showAll();
         QCOMPARE(list.windows.log,
-                 (QStringList{"close 2", "activate 3", "open 4 in 2 (existing)", "activate 1",
+                 (QStringList{"close 2", "activate 3", "open 4 in 2 (existing)", "activate 2", "activate 1",
                               "open 2 in 4 (existing)", "activate 3", "activate 2"}));
     }
 

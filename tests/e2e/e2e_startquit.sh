@@ -52,6 +52,11 @@ type_in_note() {
 }
 typed() { grep -q "Rendre les livres$1~*\"" "$E2E_DATA/planifs.txt" || e2e_fail "typed text lost: $(cat -v "$E2E_DATA/planifs.txt")"; }
 e2e_start_app "$bin"
+# "Nouvelle" with no window manager: the new note takes the focus itself.
+main=$(e2e_wait_window '^Rappelix$') || e2e_fail "no main window"
+xdotool windowfocus --sync "$main" key ctrl+n
+note=$(e2e_wait_window '^Le [0-9]') || e2e_fail "no note window"
+e2e_until 5 eval '[ "$(xdotool getwindowfocus)" = "$note" ]' || e2e_fail "the new note has no focus"
 type_in_note ' demain'
 kill -TERM "$E2E_APP"
 e2e_wait_exit 10

@@ -66,17 +66,44 @@ e2e_start_display() {
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
   E2E_XVFB=$!
   read -r -t 20 n <"$fifo" && export DISPLAY=":$n" && e2e_until 5 xdpyinfo >/dev/null 2>&1 || e2e_fail "Xvfb did not start"
-  if [ "${E2E_WM:-0}" = 1 ]; then
-    openbox --sm-disable >"$E2E_TMP/wm.log" 2>&1 &
+  case ${E2E_WM:-0} in
+  0) ;;
+  1 | openbox) openbox --sm-disable >"$E2E_TMP/wm.log" 2>&1 & ;;
+  *) "$E2E_WM" --sm-disable --replace >"$E2E_TMP/wm.log" 2>&1 & ;;
+  esac
+  if [ "${E2E_WM:-0}" != 0 ]; then
     # Managing the screen once it has said what it supports: xdotool's activation needs that.
     e2e_until 30 eval 'xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW' ||
       e2e_fail "the window manager did not start: $(cat "$E2E_TMP/wm.log")"
   fi
-  if [ "${E2E_TRAY:-0}" = 1 ]; then
-    trayer --edge bottom --align right --widthtype pixel --width 120 --heighttype pixel --height 30 \
-      --SetDockType true --transparent false >/dev/null 2>&1 &
-    e2e_until 5 xdotool search --class trayer >/dev/null 2>&1
-  fi
+  [ "${E2E_TRAY:-0}" = 1 ] && e2e_start_tray
+  return 0
+}
+
+e2e_start_tray() {
+  trayer --edge bottom --align right --widthtype pixel --width 120 --heighttype pixel --height 30 \
+    --SetDockType true --transparent false >/dev/null 2>&1 &
+  e2e_until 5 xdotool search --class trayer >/dev/null 2>&1
+}
+
+# The window of process $1 that the notification area has taken in: its icon (a window manager
+# takes windows in too, and marks them with a WM_STATE).
+e2e_icon_of() {
+  local w
+  for w in $(xdotool search --pid "$1" 2>/dev/null); do
+    xwininfo -children -id "$w" | grep -q 'Parent window id: .*(the root window)' ||
+      xprop -id "$w" WM_STATE | grep -q 'window state' || { echo "$w"; return 0; }
+  done
+  return 1
+}
+# Its main window: the icon ($2) and a helper window of Qt's bear the same title.
+e2e_main_of() {
+  local w
+  for w in $(xdotool search --pid "$1" --name '^Rappelix$' 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    [ "$w" != "${2:-}" ] && [ "$WIDTH" -gt 100 ] && { echo "$w"; return 0; }
+  done
+  return 1
 }
 
 # Starts the program, or a command starting it ($@); its pid goes to E2E_APP.

@@ -69,7 +69,7 @@ private slots:
             {{{"a", "x\r\ny", "c", ""}}, {"lone-lf-in-text"}},
             {{{"a", "x\r\ny", "c", "d"}}, {"raw-line-break-in-text"}},
             {{{"a", "d", "e", "f"}}, {"quote-after-closing-quote"}},
-            {{{"ax", "b", "c", "d"}}, {"quote-inside-unquoted"}},
+            {{{"a", "b\"c", "d", "1"}}, {"quote-inside-unquoted"}},
             {{{"a", "\r\n\r\n\"\"\r\n", "c", ""}}, {"tilde-and-currency"}},
             {{{"\u0081\u008d", "\u008f\u0090", "\u009d", ""}}, {"undefined-1252-bytes"}},
             {{{"\u00ef\u00bb\u00bfa", "b", "c", "d"}}, {"utf8-bom"}},

@@ -6,23 +6,6 @@ E2E_TRAY=1
 bin=$1
 
 viewable() { xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
-# The window of process $1 that the notification area has taken in: its icon.
-icon_of() {
-  local w
-  for w in $(xdotool search --pid "$1" 2>/dev/null); do
-    xwininfo -children -id "$w" | grep -q 'Parent window id: .*(the root window)' || { echo "$w"; return 0; }
-  done
-  return 1
-}
-# Its main window: the icon and a helper window of Qt's bear the same title.
-main_of() {
-  local w
-  for w in $(xdotool search --pid "$1" --name '^Rappelix$' 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    [ "$w" != "$icon" ] && [ "$WIDTH" -gt 100 ] && { echo "$w"; return 0; }
-  done
-  return 1
-}
 reduce() { # "Réduire", the first entry of "&Fichier"
   e2e_menu "$main" f Return
   e2e_until 5 eval '! viewable "$main"' || e2e_fail "the main window did not hide"
@@ -33,10 +16,10 @@ printf '"Le 01/12 \xe0 16:26","Acheter du pain","lundi 08/12 9h30",""\r\n' >"$E2
 before=$(e2e_hex "$E2E_DATA/planifs.txt")
 e2e_start_display
 e2e_start_app "$bin"
-e2e_until 10 icon_of "$E2E_APP" >/dev/null || e2e_fail "the icon is not in the notification area"
-icon=$(icon_of "$E2E_APP")
-e2e_until 10 main_of "$E2E_APP" >/dev/null || e2e_fail "no main window"
-main=$(main_of "$E2E_APP")
+e2e_until 10 e2e_icon_of "$E2E_APP" >/dev/null || e2e_fail "the icon is not in the notification area"
+icon=$(e2e_icon_of "$E2E_APP")
+e2e_until 10 e2e_main_of "$E2E_APP" "$icon" >/dev/null || e2e_fail "no main window"
+main=$(e2e_main_of "$E2E_APP" "$icon")
 
 echo "-- the left button brings the hidden window back when released, not when pressed"
 reduce
