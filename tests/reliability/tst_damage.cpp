@@ -8,7 +8,6 @@
 
 #include <csignal>
 #include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -119,34 +118,6 @@ private slots:
         QVERIFY(file.keptCopy().isEmpty() || testutil::readFile(file.keptCopy()) == bytes);
         rows[0][Col::Slot].clear(); // the placeholder row is written as a blank note
         QCOMPARE(testutil::storedRows(home.folder()), rows);
-    }
-
-    // A notes file that cannot be read is not replaced by an empty table: the first write moves it
-    // aside whole. Root reads anything, so as root the program's part runs as "nobody".
-    void unreadableFileIsPutAside()
-    {
-        QTemporaryDir dir;
-        const QString folder = dir.path() + QStringLiteral("/rapix/"), notes = folder + NotesFile::fileName();
-        testutil::writeFile(notes, "\"a\",\"b\",\"c\",\"d\"\r\n");
-        QVERIFY(QFile::setPermissions(notes, {}));
-        for (const QString &path : {dir.path(), folder, notes})
-            QVERIFY(chown(QFile::encodeName(path).constData(), 65534, 65534) == 0 || geteuid() != 0);
-        const pid_t pid = fork();
-        if (pid == 0) {
-            NotesFile file(folder);
-            NoteTable t;
-            t.setUp();
-            _exit((geteuid() != 0 || setuid(65534) == 0) && file.charger_notes(t) == 0 && file.ecrire_notes(t)
-                      ? 0
-                      : 1);
-        }
-        int status = 0;
-        QVERIFY(waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0);
-        const QString aside =
-            folder + QDir(folder).entryList({QStringLiteral("planifs-endommage-*")}).value(0);
-        QVERIFY(QFile::setPermissions(aside, QFileDevice::ReadOwner));
-        QCOMPARE(testutil::readFile(aside), QByteArray("\"a\",\"b\",\"c\",\"d\"\r\n"));
-        QCOMPARE(testutil::readFile(notes), QByteArray("\"\",\"\",\"\",\"\"\r\n"));
     }
 
     // Never a mix, a cut or an empty file, never older than before. Start-up then removes the

@@ -49,25 +49,6 @@ private slots:
         QCOMPARE(testutil::storedRows(home.folder()), rows);
     }
 
-    // What a typed text becomes in the file's text field, and what comes back from it.
-    void noteText()
-    {
-        const QList<std::tuple<QString, QByteArray, QString>> cases = {
-            {"un\r\ndeux\r\n", "un~deux~", "un\r\ndeux\r\n"},
-            {"\r\n\r\n", "~~", "\r\n\r\n"},
-            {"a\nb\rc", "a~b~c", "a\r\nb\r\nc"},
-            {"  pain, lait", "  pain, lait", "  pain, lait"},
-            {"a~b¤c", QByteArray("a~b\xa4") + "c", "a\r\nb\"c"}};
-        for (const auto &[typed, field, readBack] : cases) {
-            const QByteArray bytes = notescodec::encode(testutil::tableOf({{"", typed, "", "", ""}}));
-            QCOMPARE(bytes, "\"\",\"" + field + "\",\"\",\"\"\r\n");
-            NoteTable back;
-            back.setUp();
-            notescodec::decode(bytes, back);
-            QCOMPARE(back.TextMatrix(1, Col::Text), readBack);
-        }
-    }
-
     // On: the record "1", five bytes; off: no file. Any file there, even empty, is the preference on.
     void preferenceFile()
     {
