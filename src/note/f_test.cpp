@@ -2,7 +2,7 @@
 
 #include "alert/alerttext.h"
 #include "note/notebox.h"
-#include "note/twips.h"
+#include "ui/twips.h"
 #include "store/session.h"
 
 #include <QAccessibleWidget>
