@@ -5,7 +5,7 @@
 #include "print/printing.h"
 #include "store/autostart.h"
 #include "store/preffile.h"
-#include "store/session.h"
+#include "session/session.h"
 #include "tray/trayrule.h"
 
 #include <QMainWindow>

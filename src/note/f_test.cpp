@@ -3,7 +3,7 @@
 #include "alert/alerttext.h"
 #include "note/notebox.h"
 #include "ui/twips.h"
-#include "store/session.h"
+#include "session/session.h"
 
 #include <QAccessibleWidget>
 #include <QApplication>
