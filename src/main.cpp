@@ -1,4 +1,4 @@
-#include "app/appstyle.h"
+#include "ui/appstyle.h"
 #include "app/commandline.h"
 #include "app/f_iir.h"
 #include "app/termination.h"

@@ -2,7 +2,7 @@
 
 #include "alerttext.h"
 #include "clockwatch.h"
-#include "store/session.h"
+#include "session/session.h"
 
 #include <QTimer>
 

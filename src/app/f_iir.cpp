@@ -2,26 +2,25 @@
 
 #include "alert/alertcheck.h"
 #include "alert/alerttext.h"
-#include "app/frames.h"
+#include "ui/frames.h"
 #include "app/notetablemodel.h"
 #include "help/help.h"
-#include "help/msgbox.h"
+#include "ui/msgbox.h"
 #include "note/f_test.h"
-#include "note/twips.h"
+#include "ui/twips.h"
 #include "store/datafolder.h"
 #include "tray/notifier.h"
 #include "tray/trayicon.h"
+#include "tray/traywindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QCursor>
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QSessionManager>
 #include <QShortcut>
 #include <QStyleOptionHeader>
@@ -269,11 +268,15 @@ void f_iir::buildMenus()
     m_apropos = action(m_interro, "m_apropos", QStringLiteral("&A propos..."), &f_iir::m_apropos_Click);
     m_aide->setShortcut(QKeySequence(Qt::Key_F1));
 
-    // The tray's pop-up menu; never part of the menu bar.
-    mPopupSys = menu(new QMenu(QStringLiteral("&SysTRay"), this), "mPopupSys");
-    mPopNew = action(mPopupSys, "mPopNew", QStringLiteral("&Nouvelle"), &f_iir::Command1_Click);
-    mPopRestore = action(mPopupSys, "mPopRestore", QStringLiteral("&Restaurer"), &f_iir::restaurer_fenetre);
-    mPopExit = action(mPopupSys, "mPopExit", QStringLiteral(" &Quitter"), &f_iir::mPopExit_Click);
+    // The tray's pop-up menu.
+    const TrayWindow::Menu pop = TrayWindow::buildMenu(this);
+    mPopupSys = pop.popup;
+    mPopNew = pop.nouvelle;
+    mPopRestore = pop.restore;
+    mPopExit = pop.exit;
+    connect(mPopNew, &QAction::triggered, this, &f_iir::Command1_Click);
+    connect(mPopRestore, &QAction::triggered, this, &f_iir::restaurer_fenetre);
+    connect(mPopExit, &QAction::triggered, this, &f_iir::mPopExit_Click);
 }
 
 void f_iir::Form_Load(const QString &dataFolder, SingleCopy *guard)
@@ -311,29 +314,11 @@ void f_iir::Form_Load(const QString &dataFolder, SingleCopy *guard)
     m_demarrage->setChecked(m_autostart.enabled());
     if (m_pref.exists()) {
         m_tb->setChecked(true);
-        if (!trayAvailable())
-            waitForTray();
+        if (!m_trayWindow.available())
+            m_trayWindow.waitForTray();
     } else {
         restaurer_fenetre();
     }
-}
-
-// With no notification area to come back from, the window waits minimised on the taskbar; at
-// login the panel may come up after the program, and then the window goes to its tray icon.
-void f_iir::waitForTray()
-{
-    m_trayRule.waitingForTray();
-    showMinimized();
-    watchWindowSystem();
-    auto *poll = new QTimer(this);
-    poll->start(500);
-    connect(poll, &QTimer::timeout, this, [this, poll, tries = 0]() mutable {
-        if (!trayAvailable() && ++tries < 60)
-            return;
-        if (trayAvailable() && m_trayRule.trayCame(isMinimized()) == TrayRule::Step::Hide)
-            hide();
-        poll->deleteLater();
-    });
 }
 
 void f_iir::setUpGrid()
@@ -462,7 +447,7 @@ void f_iir::closeEvent(QCloseEvent *event)
     if (!flags.quitting) {
         // The close box never ends the program: it sends the window to the tray.
         event->ignore();
-        hideToTray();
+        m_trayWindow.hideToTray();
         return;
     }
     if (flags.autosave) {
@@ -544,92 +529,26 @@ void f_iir::tellFoundAtStart()
         MsgBox::warning(this, told.join(QStringLiteral("\n\n")));
 }
 
-bool f_iir::trayAvailable() const
-{
-    return m_trayAvailable.value_or(TrayIcon::available());
-}
-
 void f_iir::showTrayMenu()
 {
-    // Activating a hidden window would map it on some desktops: only a shown one comes forward.
-    if (isVisible()) {
-        raise();
-        activateWindow();
-    }
-    mPopupSys->popup(QCursor::pos());
+    m_trayWindow.showMenu(mPopupSys);
 }
 
 void f_iir::restaurer_fenetre()
 {
-    const bool onScreen = isVisible() && !isMinimized() && windowHandle() && windowHandle()->isExposed();
-    m_trayRule.showing();
-    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
-    // The whole screen, not the work area; the frame counts, as the window's outer size.
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        showFrameCentred(this, screen->geometry());
-    else
-        show();
-    watchWindowSystem();
-    raise();
-    activateWindow();
-    if (onScreen) // already there: no new exposure comes to confirm it
-        m_trayRule.exposed();
-}
-
-// "Réduire" and the close box take the window off the screen at once, with no minimise on the
-// way: a minimise that the window manager carries out later would be taken for the user's own.
-void f_iir::hideToTray()
-{
-    if (!trayAvailable()) { // with nowhere to come back from, it goes to the taskbar
-        setWindowState(windowState() | Qt::WindowMinimized);
-        return;
-    }
-    m_trayRule.hiding();
-    hide();
+    m_trayWindow.restore();
 }
 
 void f_iir::m_tache_Click()
 {
-    hideToTray();
+    m_trayWindow.hideToTray();
 }
 
-// A minimise that the window system reports, and that the user made, sends the window to the
-// tray; one that comes before the window is back on screen answers an older request, and the
-// window is asked for again.
 void f_iir::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange || !isMinimized())
-        return;
-    switch (m_trayRule.minimised(trayAvailable())) {
-    case TrayRule::Step::Hide:
-        hide();
-        break;
-    case TrayRule::Step::ShowAgain:
-        QTimer::singleShot(0, this, [this] {
-            if (m_trayRule.showingPending())
-                restaurer_fenetre();
-        });
-        break;
-    case TrayRule::Step::None:
-        break;
-    }
-}
-
-// Whether the window system has put the window on screen is seen from its native window, which
-// exists once the window is shown; a second call changes nothing.
-void f_iir::watchWindowSystem()
-{
-    windowHandle()->installEventFilter(this);
-}
-
-// The window is on screen once the window system exposes it.
-bool f_iir::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed() &&
-        m_trayRule.exposed())
-        windowHandle()->setWindowStates(Qt::WindowMinimized); // waiting for the tray: on the taskbar
-    return QMainWindow::eventFilter(watched, event);
+    if (event->type() == QEvent::WindowStateChange)
+        m_trayWindow.stateChanged();
 }
 
 void f_iir::m_tb_Click()

@@ -5,8 +5,8 @@
 #include "print/printing.h"
 #include "store/autostart.h"
 #include "store/preffile.h"
-#include "store/session.h"
-#include "tray/trayrule.h"
+#include "session/session.h"
+#include "tray/traywindow.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -68,7 +68,7 @@ public:
     void m_tb_Click();
     void m_demarrage_Click(); // Lancer à l'ouverture de session
     // Tests decide whether a notification area is there; otherwise the desktop tells.
-    void setTrayAvailable(bool available) { m_trayAvailable = available; }
+    void setTrayAvailable(bool available) { m_trayWindow.setAvailable(available); }
 
     // Printing, help and about.
     void m_imprimer_Click();
@@ -81,7 +81,6 @@ signals:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     NoteWindow *makeWindow(int row, int slot, Fill fill) override;
@@ -95,10 +94,6 @@ private:
     void tellMissed();
     void tellFoundAtStart();
     SaveResult saveTyped();
-    void waitForTray();
-    void hideToTray();
-    void watchWindowSystem();
-    bool trayAvailable() const;
     QString failureText(const QString &what, const SaveResult &result) const;
     void reportWriteFailure(const SaveResult &result);
     void reportKeptBoth(int notes, const QString &copy);
@@ -116,8 +111,7 @@ private:
     Notifier *m_notifier = nullptr;
     Help *m_help = nullptr;
     QList<QPointer<f_test>> m_made; // every note window not yet deleted
-    std::optional<bool> m_trayAvailable;
-    TrayRule m_trayRule;
+    TrayWindow m_trayWindow{this};
 
     // Controls, named as on the form.
     QFrame *Frame6 = nullptr;

@@ -1,10 +1,10 @@
 // The list commands of the main window, and the making and placing of note windows.
 #include "f_iir.h"
 
-#include "app/frames.h"
-#include "help/msgbox.h"
+#include "ui/frames.h"
+#include "ui/msgbox.h"
 #include "note/f_test.h"
-#include "note/twips.h"
+#include "ui/twips.h"
 
 #include <QGuiApplication>
 #include <QPushButton>

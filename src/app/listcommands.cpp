@@ -1,6 +1,6 @@
 #include "listcommands.h"
 
-#include "store/session.h"
+#include "session/session.h"
 
 void ListCommands::newNote()
 {

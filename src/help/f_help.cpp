@@ -1,6 +1,6 @@
 #include "f_help.h"
 
-#include "note/twips.h"
+#include "ui/twips.h"
 #include "help/helptext.h"
 
 #include <QPlainTextEdit>

@@ -1,7 +1,7 @@
 #include "help.h"
 
 #include "help/f_help.h"
-#include "help/msgbox.h"
+#include "ui/msgbox.h"
 
 Help::~Help()
 {

@@ -2,8 +2,8 @@
 
 #include "alert/alerttext.h"
 #include "note/notebox.h"
-#include "note/twips.h"
-#include "store/session.h"
+#include "ui/twips.h"
+#include "session/session.h"
 
 #include <QAccessibleWidget>
 #include <QApplication>

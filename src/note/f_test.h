@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/notewindows.h"
+#include "session/notewindows.h"
 
 #include <QWidget>
 

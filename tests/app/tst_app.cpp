@@ -1,5 +1,5 @@
 // The main window through its controls: start and end, the highlight after a removal, messages, keys.
-#include "help/msgbox.h"
+#include "ui/msgbox.h"
 #include "testapp.h"
 
 #include <QAccessible>

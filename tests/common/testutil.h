@@ -4,8 +4,8 @@
 #include "store/cp1252.h"
 #include "store/notesfile.h"
 #include "store/notetable.h"
-#include "store/notewindows.h"
-#include "store/session.h"
+#include "session/notewindows.h"
+#include "session/session.h"
 
 #include <QDir>
 #include <QRegularExpression>

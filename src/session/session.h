@@ -4,9 +4,9 @@
 #include "store/notesfile.h"
 #include "store/notetable.h"
 #include "store/noteswriter.h"
-#include "store/notewindows.h"
+#include "session/notewindows.h"
 #include "store/singlecopy.h"
-#include "store/slottable.h"
+#include "session/slottable.h"
 
 #include <QFileSystemWatcher>
 #include <QTimer>

@@ -1,7 +1,7 @@
 #include "session.h"
 
-#include "notescodec.h"
-#include "notesmerge.h"
+#include "store/notescodec.h"
+#include "store/notesmerge.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,0 +1,132 @@
+#include "traywindow.h"
+
+#include "tray/trayicon.h"
+#include "ui/frames.h"
+
+#include <QCursor>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+TrayWindow::Menu TrayWindow::buildMenu(QWidget *parent)
+{
+    // Never part of the menu bar.
+    Menu m;
+    m.popup = new QMenu(QStringLiteral("&SysTRay"), parent);
+    m.popup->setObjectName(QStringLiteral("mPopupSys"));
+    auto action = [&m](const char *name, const QString &caption) {
+        QAction *a = m.popup->addAction(caption);
+        a->setObjectName(QLatin1String(name));
+        return a;
+    };
+    m.nouvelle = action("mPopNew", QStringLiteral("&Nouvelle"));
+    m.restore = action("mPopRestore", QStringLiteral("&Restaurer"));
+    m.exit = action("mPopExit", QStringLiteral(" &Quitter"));
+    return m;
+}
+
+void TrayWindow::showMenu(QMenu *menu)
+{
+    // Activating a hidden window would map it on some desktops: only a shown one comes forward.
+    if (m_window->isVisible()) {
+        m_window->raise();
+        m_window->activateWindow();
+    }
+    menu->popup(QCursor::pos());
+}
+
+bool TrayWindow::available() const
+{
+    return m_available.value_or(TrayIcon::available());
+}
+
+void TrayWindow::restore()
+{
+    QWindow *handle = m_window->windowHandle();
+    const bool onScreen = m_window->isVisible() && !m_window->isMinimized() && handle && handle->isExposed();
+    m_rule.showing();
+    m_window->setWindowState(m_window->windowState() &
+                             ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+    // The whole screen, not the work area; the frame counts, as the window's outer size.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        showFrameCentred(m_window, screen->geometry());
+    else
+        m_window->show();
+    watchWindowSystem();
+    m_window->raise();
+    m_window->activateWindow();
+    if (onScreen) // already there: no new exposure comes to confirm it
+        m_rule.exposed();
+}
+
+// "Réduire" and the close box take the window off the screen at once, with no minimise on the
+// way: a minimise that the window manager carries out later would be taken for the user's own.
+void TrayWindow::hideToTray()
+{
+    if (!available()) { // with nowhere to come back from, it goes to the taskbar
+        m_window->setWindowState(m_window->windowState() | Qt::WindowMinimized);
+        return;
+    }
+    m_rule.hiding();
+    m_window->hide();
+}
+
+// With no notification area to come back from, the window waits minimised on the taskbar; at
+// login the panel may come up after the program, and then the window goes to its tray icon.
+void TrayWindow::waitForTray()
+{
+    m_rule.waitingForTray();
+    m_window->showMinimized();
+    watchWindowSystem();
+    auto *poll = new QTimer(this);
+    poll->start(500);
+    connect(poll, &QTimer::timeout, this, [this, poll, tries = 0]() mutable {
+        if (!available() && ++tries < 60)
+            return;
+        if (available() && m_rule.trayCame(m_window->isMinimized()) == TrayRule::Step::Hide)
+            m_window->hide();
+        poll->deleteLater();
+    });
+}
+
+// A minimise that the window system reports, and that the user made, sends the window to the
+// tray; one that comes before the window is back on screen answers an older request, and the
+// window is asked for again.
+void TrayWindow::stateChanged()
+{
+    if (!m_window->isMinimized())
+        return;
+    switch (m_rule.minimised(available())) {
+    case TrayRule::Step::Hide:
+        m_window->hide();
+        break;
+    case TrayRule::Step::ShowAgain:
+        QTimer::singleShot(0, this, [this] {
+            if (m_rule.showingPending())
+                restore();
+        });
+        break;
+    case TrayRule::Step::None:
+        break;
+    }
+}
+
+// Whether the window system has put the window on screen is seen from its native window, which
+// exists once the window is shown; a second call changes nothing.
+void TrayWindow::watchWindowSystem()
+{
+    m_window->windowHandle()->installEventFilter(this);
+}
+
+// The window is on screen once the window system exposes it.
+bool TrayWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    QWindow *handle = m_window->windowHandle();
+    if (watched == handle && event->type() == QEvent::Expose && handle->isExposed() && m_rule.exposed())
+        handle->setWindowStates(Qt::WindowMinimized); // waiting for the tray: on the taskbar
+    return QObject::eventFilter(watched, event);
+}
