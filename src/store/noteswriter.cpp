@@ -104,6 +104,7 @@ NotesWriter::Done NotesWriter::write(const Job &job, const Step &step)
     Done done{job.path, job.bytes, {}, {}};
     // What another program wrote since the file was last looked at is not written over.
     if (!job.keep && FileStamp::of(job.path) != job.expected.value_or(m_wrote)) {
+        qCDebug(lcStore) << "write: another program changed" << job.path << "since; merged first";
         done.changed = true;
         done.result = SaveResult::failure(SaveResult::Step::Changed, 0, job.path);
         return done;

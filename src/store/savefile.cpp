@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #ifdef Q_OS_WIN
 #include <QSaveFile>
@@ -15,6 +16,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
+
+Q_LOGGING_CATEGORY(lcStore, "rappelix.store", QtInfoMsg)
 
 namespace {
 
@@ -100,6 +103,9 @@ SaveResult saveWhole(const QString &link, QByteArrayView bytes)
 {
     const QString path = linkTarget(link);
     const QFileInfo info(path);
+    qCDebug(lcStore) << "write:" << bytes.size() << "bytes to" << path;
+    if (path != link)
+        qCDebug(lcStore) << "write: through the link" << link;
     const QString temporary = info.dir().filePath(temporaryName(info.fileName()));
     const QByteArray tmp = QFile::encodeName(temporary);
     const QByteArray target = QFile::encodeName(path);
@@ -125,7 +131,9 @@ SaveResult saveWhole(const QString &link, QByteArrayView bytes)
         return SaveResult::failure(SaveResult::Step::Temporary, errno,
                                    errno == EEXIST ? temporary : info.absolutePath());
     // Whatever goes wrong from here, the temporary file is ours to remove.
+    qCDebug(lcStore) << "write: temporary file" << (unnamed ? "without a name" : temporary);
     auto fail = [&](SaveResult::Step step, int error) {
+        qCDebug(lcStore) << "write: failed at step" << int(step) << std::strerror(error);
         if (fd >= 0)
             ::close(fd);
         if (!unnamed)
@@ -149,6 +157,7 @@ SaveResult saveWhole(const QString &link, QByteArrayView bytes)
     }
     if (::fsync(fd) != 0)
         return fail(SaveResult::Step::Write, errno);
+    qCDebug(lcStore) << "write: written and flushed to disk";
     if (unnamed) {
         const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
         if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, tmp.constData(), AT_SYMLINK_FOLLOW) != 0)
@@ -161,6 +170,7 @@ SaveResult saveWhole(const QString &link, QByteArrayView bytes)
         return fail(SaveResult::Step::Write, errno);
     if (::rename(tmp.constData(), target.constData()) != 0)
         return fail(SaveResult::Step::Replace, errno);
+    qCDebug(lcStore) << "write: renamed over" << path;
     // The rename itself reaches the disk with the folder; some file systems cannot say so.
     const int dir =
         ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

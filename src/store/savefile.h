@@ -1,7 +1,12 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QLoggingCategory>
 #include <QString>
+
+// Each step of a write and of the single-copy guard, for a bug report:
+// QT_LOGGING_RULES="rappelix.store.debug=true". Off by default.
+Q_DECLARE_LOGGING_CATEGORY(lcStore)
 
 // The outcome of a file operation: on failure, the step that failed, the system's error code
 // (errno) and the path it failed on. The windows make the user's sentence of it.

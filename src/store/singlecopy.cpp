@@ -1,5 +1,7 @@
 #include "singlecopy.h"
 
+#include "savefile.h"
+
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -9,6 +11,7 @@
 #include <QTimer>
 
 #include <cerrno>
+#include <cstring>
 
 #ifndef Q_OS_WIN
 #include <fcntl.h>
@@ -142,9 +145,11 @@ SaveResult SingleCopy::lock()
             return SaveResult::failure(SaveResult::Step::HeldByOther, EWOULDBLOCK, runtimeLock);
     }
     m_fd = lockFile(lockPath());
+    const int error = errno;
+    qCDebug(lcStore) << "guard: runtime lock" << runtimeLock << (m_runtimeFd >= 0 ? "held" : "not held")
+                     << "; folder lock" << lockPath() << (m_fd >= 0 ? "held" : std::strerror(error));
     if (m_fd >= 0)
         return {};
-    const int error = errno;
     m_heldByOther = error == EWOULDBLOCK;
     if (m_heldByOther) {
         release(m_runtimeFd, runtimeLock);
@@ -207,6 +212,7 @@ SingleCopy::Start SingleCopy::start(int waitMs)
     // try the guard again (see ensureHeld).
     if (!heldByOther())
         return Start::Run;
+    qCDebug(lcStore) << "guard: held by another copy; asking it to show its window";
     // Where the data folder cannot hold the request, the running copy finds it beside its lock.
     QString asked = requestPath();
     for (const QString &path : {requestPath(), runtimePath(".restaurer")}) {
@@ -215,6 +221,7 @@ SingleCopy::Start SingleCopy::start(int waitMs)
             request.write("restaurer_fenetre\n") > 0 && request.flush())
             break;
     }
+    qCDebug(lcStore) << "guard: request left in" << asked;
     const QDeadlineTimer deadline(waitMs);
     while (!deadline.hasExpired()) {
         QThread::msleep(20);
@@ -251,6 +258,7 @@ void SingleCopy::folderChanged()
     // Removed under the running copy, the folder comes back at once, with the guard, so that
     // a later start does not run beside this copy. The notes are written again by the caller.
     const bool remade = !QFileInfo(m_folder).isDir();
+    qCDebug(lcStore) << "guard: the data folder changed" << (remade ? "(gone: made again)" : "");
     if (ensureHeld() && remade)
         emit folderRemade();
     takeRequest();
