@@ -59,13 +59,25 @@ e2e_until() {
   done
 }
 
-# Xvfb on a free display number (it picks one and tells it), then what E2E_WM and E2E_TRAY ask for.
+# Xvfb on a display number of its own, then what E2E_WM and E2E_TRAY ask for. Xvfb locks a number
+# it is given (/tmp/.X<n>-lock); one that picks its own (-displayfd) takes no lock, and while it
+# tries a number in use it removes that server's socket, which later clients then cannot reach.
+# -noreset: by default the server starts afresh whenever its last client leaves (xdpyinfo's
+# check here, say), and refuses whoever connects meanwhile.
 e2e_start_display() {
-  local fifo="$E2E_TMP/displayfd" n=""
-  mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-  E2E_XVFB=$!
-  read -r -t 20 n <"$fifo" && export DISPLAY=":$n" && e2e_until 5 xdpyinfo >/dev/null 2>&1 || e2e_fail "Xvfb did not start"
+  local n tries
+  for tries in $(seq 20); do
+    n=$((RANDOM % 900 + 100))
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$E2E_TMP/xvfb.log" 2>&1 &
+    E2E_XVFB=$!
+    export DISPLAY=":$n"
+    # Up, or ended at once because another server took the number meanwhile.
+    e2e_until 30 eval 'xdpyinfo >/dev/null 2>&1 || ! kill -0 $E2E_XVFB 2>/dev/null'
+    xdpyinfo >/dev/null 2>&1 && break
+    kill "$E2E_XVFB" 2>/dev/null || true
+  done
+  xdpyinfo >/dev/null 2>&1 || e2e_fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
   case ${E2E_WM:-0} in
   0) ;;
   1 | openbox) openbox --sm-disable >"$E2E_TMP/wm.log" 2>&1 & ;;
@@ -83,7 +95,7 @@ e2e_start_display() {
 e2e_start_tray() {
   trayer --edge bottom --align right --widthtype pixel --width 120 --heighttype pixel --height 30 \
     --SetDockType true --transparent false >/dev/null 2>&1 &
-  e2e_until 5 xdotool search --class trayer >/dev/null 2>&1
+  e2e_until 30 xdotool search --class trayer >/dev/null 2>&1 || e2e_fail "trayer did not start"
 }
 
 # The window of process $1 that the notification area has taken in: its icon (a window manager
