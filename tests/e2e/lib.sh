@@ -60,10 +60,11 @@ e2e_until() {
 }
 
 # Xvfb on a free display number (it picks one and tells it), then what E2E_WM and E2E_TRAY ask for.
+# It does not reset when its last client leaves: the window manager starting then was turned away.
 e2e_start_display() {
   local fifo="$E2E_TMP/displayfd" n=""
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
   E2E_XVFB=$!
   read -r -t 20 n <"$fifo" && export DISPLAY=":$n" && e2e_until 5 xdpyinfo >/dev/null 2>&1 || e2e_fail "Xvfb did not start"
   case ${E2E_WM:-0} in
@@ -124,12 +125,14 @@ e2e_wait_exit() {
   wait "$E2E_APP" 2>/dev/null || true
 }
 
-# Whether one of the program's menus is on screen: a window of its own that the window manager
-# does not frame (Qt marks a menu shown again as a normal window).
+# Whether one of the program's menus is on screen: a window of its own on the root window that
+# the window manager does not frame (Qt marks a menu shown again as a normal window; a tray icon
+# is not framed either, but lives in the notification area).
 e2e_menu_shown() {
   local w
   for w in $(xdotool search --onlyvisible --class rappelix 2>/dev/null); do
-    xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' && return 0
+    xwininfo -children -stats -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' &&
+      xwininfo -children -id "$w" | grep -q 'Parent window id: .*(the root window)' && return 0
   done
   return 1
 }
