@@ -331,7 +331,7 @@ void f_iir::waitForTray()
         if (!trayAvailable() && ++tries < 60)
             return;
         if (trayAvailable() && m_trayRule.trayCame(isMinimized()) == TrayRule::Step::Hide)
-            hide();
+            toTray();
         poll->deleteLater();
     });
 }
@@ -585,6 +585,13 @@ void f_iir::hideToTray()
         return;
     }
     m_trayRule.hiding();
+    toTray();
+}
+
+// Withdrawn, the window loses its frame: the one it has is kept for its return.
+void f_iir::toTray()
+{
+    keepFrame(this);
     hide();
 }
 
@@ -603,7 +610,7 @@ void f_iir::changeEvent(QEvent *event)
         return;
     switch (m_trayRule.minimised(trayAvailable())) {
     case TrayRule::Step::Hide:
-        hide();
+        toTray();
         break;
     case TrayRule::Step::ShowAgain:
         QTimer::singleShot(0, this, [this] {

@@ -85,6 +85,7 @@ protected:
 
 private:
     NoteWindow *makeWindow(int row, int slot, Fill fill) override;
+    void toTray();
     void buildWindow();
     void buildMenus();
     void setUpGrid();

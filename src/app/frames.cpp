@@ -54,13 +54,6 @@ QMargins frameOf(const QWidget *window)
 // frame it had when last seen framed.
 constexpr char lastFrame[] = "rappelixLastFrame";
 
-QMargins noteFrame(QWidget *window)
-{
-    if (framed(window))
-        window->setProperty(lastFrame, QVariant::fromValue(frameOf(window)));
-    return window->property(lastFrame).value<QMargins>();
-}
-
 // Waits until the window manager has framed a window just shown (or shown it unframed), then
 // moves the frame where it belongs if it is not there, once; the user may move it after that.
 class FrameCheck : public QObject {
@@ -107,16 +100,23 @@ void showFrameAt(QWidget *window, QPoint frame)
         new FrameCheck(window, [frame] { return frame; });
 }
 
+QMargins keepFrame(QWidget *window)
+{
+    if (framed(window))
+        window->setProperty(lastFrame, QVariant::fromValue(frameOf(window)));
+    return window->property(lastFrame).value<QMargins>();
+}
+
 void showFrameCentred(QWidget *window, const QRect &area)
 {
     // A window coming back from hidden is framed anew, perhaps not as before.
     const bool known = framed(window) && window->isVisible();
     settleSize(window);
-    const QMargins now = frameOf(window), frame = noteFrame(window);
+    const QMargins now = frameOf(window), frame = keepFrame(window);
     const QPoint inner(frame.left() - now.left(), frame.top() - now.top());
     window->move(centred(area, window->size().grownBy(frame)) + inner);
     window->show();
     if (!known)
         new FrameCheck(window,
-                       [window, area] { return centred(area, window->size().grownBy(noteFrame(window))); });
+                       [window, area] { return centred(area, window->size().grownBy(keepFrame(window))); });
 }
