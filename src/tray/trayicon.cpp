@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QTimer>
 
 TrayIcon::TrayIcon(const QIcon &icon, QMenu *menu, QObject *parent) : QObject(parent), m_icon(icon)
 {
@@ -37,7 +38,9 @@ void TrayIcon::activated(QSystemTrayIcon::ActivationReason reason)
         emit restoreRequested();
         break;
     case QSystemTrayIcon::Context:
-        emit menuRequested();
+        // Opened from within the release, a menu is closed again at once when that release ends
+        // a double click (two right clicks in a row): it opens once the release is over.
+        QTimer::singleShot(0, this, &TrayIcon::menuRequested);
         break;
     default:
         break;

@@ -72,6 +72,13 @@ void TrayWindow::hideToTray()
         return;
     }
     m_rule.hiding();
+    toTray();
+}
+
+// Withdrawn, the window loses its frame: the one it has is kept for its return.
+void TrayWindow::toTray()
+{
+    keepFrame(m_window);
     m_window->hide();
 }
 
@@ -88,7 +95,7 @@ void TrayWindow::waitForTray()
         if (!available() && ++tries < 60)
             return;
         if (available() && m_rule.trayCame(m_window->isMinimized()) == TrayRule::Step::Hide)
-            m_window->hide();
+            toTray();
         poll->deleteLater();
     });
 }
@@ -102,7 +109,7 @@ void TrayWindow::stateChanged()
         return;
     switch (m_rule.minimised(available())) {
     case TrayRule::Step::Hide:
-        m_window->hide();
+        toTray();
         break;
     case TrayRule::Step::ShowAgain:
         QTimer::singleShot(0, this, [this] {

@@ -38,6 +38,7 @@ public:
     void stateChanged();
 
 private:
+    void toTray();
     void watchWindowSystem();
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -3,7 +3,9 @@
 #include <QEvent>
 #include <QLayout>
 #include <QPointer>
+#include <QMargins>
 #include <QTimer>
+#include <QVariant>
 #include <QWidget>
 #include <QWindow>
 
@@ -39,6 +41,18 @@ bool framed(const QWidget *window)
 {
     return window->frameGeometry() != window->geometry();
 }
+
+QMargins frameOf(const QWidget *window)
+{
+    const QRect frame = window->frameGeometry(), inner = window->geometry();
+    return {inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+            frame.bottom() - inner.bottom()};
+}
+
+// A window withdrawn to the tray loses its frame until the window manager takes it again, which
+// then keeps the window where it was asked for and puts the frame around it: it is placed by the
+// frame it had when last seen framed.
+constexpr char lastFrame[] = "rappelixLastFrame";
 
 // Waits until the window manager has framed a window just shown (or shown it unframed), then
 // moves the frame where it belongs if it is not there, once; the user may move it after that.
@@ -86,13 +100,23 @@ void showFrameAt(QWidget *window, QPoint frame)
         new FrameCheck(window, [frame] { return frame; });
 }
 
+QMargins keepFrame(QWidget *window)
+{
+    if (framed(window))
+        window->setProperty(lastFrame, QVariant::fromValue(frameOf(window)));
+    return window->property(lastFrame).value<QMargins>();
+}
+
 void showFrameCentred(QWidget *window, const QRect &area)
 {
     // A window coming back from hidden is framed anew, perhaps not as before.
     const bool known = framed(window) && window->isVisible();
     settleSize(window);
-    window->move(centred(area, window->frameGeometry().size()));
+    const QMargins now = frameOf(window), frame = keepFrame(window);
+    const QPoint inner(frame.left() - now.left(), frame.top() - now.top());
+    window->move(centred(area, window->size().grownBy(frame)) + inner);
     window->show();
     if (!known)
-        new FrameCheck(window, [window, area] { return centred(area, window->frameGeometry().size()); });
+        new FrameCheck(window,
+                       [window, area] { return centred(area, window->size().grownBy(keepFrame(window))); });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMargins>
 #include <QPoint>
 #include <QRect>
 
@@ -12,6 +13,10 @@ class QWidget;
 
 // Shows a top-level window, of its final size, with its frame's top-left corner at `frame`.
 void showFrameAt(QWidget *window, QPoint frame);
+
+// Remembers the frame of a window about to be withdrawn, which loses it until shown again; the
+// frame it had when last seen framed.
+QMargins keepFrame(QWidget *window);
 
 // Shows a top-level window with its frame centred on `area`, rounding down.
 void showFrameCentred(QWidget *window, const QRect &area);

@@ -136,12 +136,14 @@ e2e_wait_exit() {
   wait "$E2E_APP" 2>/dev/null || true
 }
 
-# Whether one of the program's menus is on screen: a window of its own that the window manager
-# does not frame (Qt marks a menu shown again as a normal window).
+# Whether one of the program's menus is on screen: a window of its own on the root window that
+# the window manager does not frame (Qt marks a menu shown again as a normal window; a tray icon
+# is not framed either, but lives in the notification area).
 e2e_menu_shown() {
   local w
   for w in $(xdotool search --onlyvisible --class rappelix 2>/dev/null); do
-    xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' && return 0
+    xwininfo -children -stats -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' &&
+      xwininfo -children -id "$w" | grep -q 'Parent window id: .*(the root window)' && return 0
   done
   return 1
 }

@@ -8,8 +8,7 @@ bin=$1
 viewable() { xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
 reduce() { # "Réduire", the first entry of "&Fichier"
   e2e_menu "$main" f Return
-  e2e_until 5 eval '! viewable "$main"' || e2e_fail "the main window did not hide"
-  sleep 0.5 # the menu lets the pointer go
+  e2e_until 5 eval '! viewable "$main" && ! e2e_menu_shown' || e2e_fail "the main window did not hide"
 }
 
 printf '"Le 01/12 \xe0 16:26","Acheter du pain","lundi 08/12 9h30",""\r\n' >"$E2E_DATA/planifs.txt"
@@ -47,9 +46,9 @@ echo "-- a right click opens the menu; \" &Quitter\" writes the notes and ends"
 reduce
 xdotool mousemove --window "$icon" 8 8 mousedown 3
 sleep 0.5
-! xdotool search --onlyvisible --pid "$E2E_APP" | grep -vqx -e "$icon" -e "$main" || e2e_fail "the menu opened on the press"
+! e2e_menu_shown || e2e_fail "the menu opened on the press"
 xdotool mouseup 3
-e2e_until 5 eval 'xdotool search --onlyvisible --pid "$E2E_APP" | grep -vqx -e "$icon" -e "$main"' || e2e_fail "no menu"
+e2e_until 5 e2e_menu_shown || e2e_fail "no menu"
 sleep 0.3
 e2e_screenshot tray-menu
 xdotool key q
