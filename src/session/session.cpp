@@ -56,7 +56,6 @@ void Session::noteResult(const SaveResult &result)
 
 SaveResult Session::ecrire_notes()
 {
-    flags.textChanged = false;
     SaveResult result = guard ? guard->ensureHeld() : SaveResult{};
     if (result)
         result = file.prepareWrite();
@@ -183,20 +182,6 @@ void Session::checkDisk()
         merge(theirs);
 }
 
-QString Session::copyName() const
-{
-    const QString stamp = m_clock.now().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    for (int i = 1;; ++i) {
-        QString name = file.folder() + QStringLiteral("planifs-autre-") + stamp;
-        if (i > 1)
-            name += u'-' + QString::number(i);
-        name += QStringLiteral(".txt");
-        if (!QFileInfo::exists(name) && !std::any_of(m_copies.begin(), m_copies.end(),
-                                                     [&](const auto &copy) { return copy.first == name; }))
-            return name;
-    }
-}
-
 // Another program's version of the file into the table: the rows take the merged list's
 // order, each open window follows its row, and a window whose row went closes.
 void Session::merge(const QByteArray &theirs)
@@ -252,8 +237,12 @@ void Session::merge(const QByteArray &theirs)
         }
 
     if (plan.conflicts > 0) {
-        const QString copy = copyName();
-        m_copies.append({copy, theirs});
+        QStringList taken;
+        for (const auto &copy : std::as_const(m_copies))
+            taken << copy.first;
+        const QString copy = file.freeName(QStringLiteral("autre"), taken);
+        if (!copy.isEmpty())
+            m_copies.append({copy, theirs});
         if (keptBoth)
             keptBoth(plan.conflicts, copy);
     }

@@ -83,7 +83,6 @@ private:
     void noteResult(const SaveResult &result);
     void merge(const QByteArray &theirs);
     void rewatch(quint64 inode);
-    QString copyName() const;
 
     const Clock &m_clock;
     NoteWindowMaker *m_maker = nullptr;

@@ -42,7 +42,7 @@ void NotesFile::removeStaleTemporaries()
 }
 
 // A name beside the notes file that no file has yet: planifs-<kind>-<date and time>[-n].txt.
-QString NotesFile::freeName(const QString &kind) const
+QString NotesFile::freeName(const QString &kind, const QStringList &taken) const
 {
     const QString stamp = m_clock.now().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     for (int i = 1; i < 1000; ++i) {
@@ -50,7 +50,7 @@ QString NotesFile::freeName(const QString &kind) const
         if (i > 1)
             name += QLatin1Char('-') + QString::number(i);
         name += QStringLiteral(".txt");
-        if (!QFileInfo::exists(name) && !QFileInfo(name).isSymLink())
+        if (!QFileInfo::exists(name) && !QFileInfo(name).isSymLink() && !taken.contains(name))
             return name;
     }
     return QString();

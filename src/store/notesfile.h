@@ -45,12 +45,15 @@ public:
     // Whole versions left by writes killed just before their rename, kept under visible names.
     const QStringList &recovered() const { return m_recovered; }
 
+    // A name for a copy beside the file, "planifs-<kind>-<date>[-n].txt", that no file has and
+    // that is not among `taken` (copies still to be made); none after 999 tries.
+    QString freeName(const QString &kind, const QStringList &taken = {}) const;
+
     static QString fileName() { return QStringLiteral("planifs.txt"); }
 
 private:
     bool keepCopy(bool mayMove);
     void removeStaleTemporaries();
-    QString freeName(const QString &kind) const;
 
     QString m_folder;
     const Clock &m_clock;
