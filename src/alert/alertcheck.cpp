@@ -44,7 +44,6 @@ QList<int> walk(Session &session, const QDateTime &now)
 
 QList<int> check(Session &session, const QDateTime &now)
 {
-    session.takeWrites(); // a write that failed since is tried again now
     if (session.flags.textChanged)
         session.ecrire_notes();
     if (!minuteEntries().contains(now.time().toString(QStringLiteral("mm"))))
@@ -100,6 +99,7 @@ void AlertTimer::tick()
     // Not before the notes are loaded, nor once quitting has begun: there is no table to save.
     if (!m_session.loaded || m_session.flags.quitting)
         return;
+    m_session.takeWrites(); // a write that failed since the last tick is tried again now
     QList<int> due;
     // The tick that should have run, late, with its own time: what falls due is what would have.
     if (late.isValid() && late != m_lastTick) {
