@@ -391,14 +391,9 @@ void f_iir::tellMissed()
             lines << alert::noticeLine(t.TextMatrix(r, Col::Alert), t.TextMatrix(r, Col::Text));
     if (!lines.isEmpty())
         QTimer::singleShot(0, this, [this, lines] {
-            const int notice = m_notifier->notify(QStringLiteral("Alertes manquées"), lines,
-                                                  [this] { restaurer_fenetre(); });
-            // It stays until the user brings the list forward, by whatever way.
-            auto withdraw = [this, notice] { m_notifier->withdraw(notice); };
-            connect(m_tray, &TrayIcon::restoreRequested, m_notifier, withdraw);
-            connect(mPopRestore, &QAction::triggered, m_notifier, withdraw);
-            if (m_session.guard)
-                connect(m_session.guard, &SingleCopy::restoreRequested, m_notifier, withdraw);
+            // It stays until the user brings the list forward, by whatever way (restaurer_fenetre).
+            m_missedNotice = m_notifier->notify(QStringLiteral("Alertes manquées"), lines,
+                                                [this] { restaurer_fenetre(); });
         });
 }
 
@@ -536,6 +531,8 @@ void f_iir::showTrayMenu()
 
 void f_iir::restaurer_fenetre()
 {
+    if (m_missedNotice >= 0)
+        m_notifier->withdraw(std::exchange(m_missedNotice, -1));
     m_trayWindow.restore();
 }
 

@@ -109,6 +109,7 @@ private:
     alert::AlertTimer *m_alerts = nullptr;
     TrayIcon *m_tray = nullptr;
     Notifier *m_notifier = nullptr;
+    int m_missedNotice = -1; // the missed alerts' notification, until the list is brought forward
     Help *m_help = nullptr;
     QList<QPointer<f_test>> m_made; // every note window not yet deleted
     TrayWindow m_trayWindow{this};
