@@ -3,7 +3,6 @@
 #include "app/f_iir.h"
 #include "app/termination.h"
 #include "store/datafolder.h"
-#include "tray/appicon.h"
 #include "store/singlecopy.h"
 
 #include <QApplication>
@@ -42,7 +41,6 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     installApplicationStyle();
     QApplication::setApplicationName(QStringLiteral("Rappelix"));
-    QApplication::setWindowIcon(applicationIcon());
     QApplication::setQuitOnLastWindowClosed(false);
 
     // The program speaks French; without any regional settings, French ones serve.

@@ -9,6 +9,7 @@
 #include "note/f_test.h"
 #include "ui/twips.h"
 #include "store/datafolder.h"
+#include "tray/appicon.h"
 #include "tray/notifier.h"
 #include "tray/trayicon.h"
 #include "tray/traywindow.h"
@@ -293,10 +294,9 @@ void f_iir::Form_Load(const QString &dataFolder, SingleCopy *guard)
     m_session.flags = Flags{};
     lire_zone_travail();
     // The window is not shown yet: it comes on the screen only when restored.
-    m_tray = new TrayIcon(windowIcon(), mPopupSys, this);
+    m_tray = new TrayIcon(mPopupSys, this);
     connect(m_tray, &TrayIcon::restoreRequested, this, &f_iir::restaurer_fenetre);
     connect(m_tray, &TrayIcon::menuRequested, this, &f_iir::showTrayMenu);
-    m_tray->show();
     m_notifier = new Notifier(m_tray, this);
     setUpGrid();
     const QString folder = dataFolder.isEmpty() ? preparer_dossier() : dataFolder;
@@ -314,11 +314,28 @@ void f_iir::Form_Load(const QString &dataFolder, SingleCopy *guard)
     m_demarrage->setChecked(m_autostart.enabled());
     if (m_pref.exists()) {
         m_tb->setChecked(true);
+        showIcons();
         if (!m_trayWindow.available())
             m_trayWindow.waitForTray();
     } else {
         restaurer_fenetre();
+        // The icons come once the list is on the screen and painted, or after a second at most:
+        // decoding them and the exchanges with the notification area take a few milliseconds.
+        connect(&m_trayWindow, &TrayWindow::exposed, this, &f_iir::showIcons,
+                Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
+        QTimer::singleShot(1000, this, &f_iir::showIcons);
     }
+}
+
+// The window's icon, for every window, and the notification area's, once.
+void f_iir::showIcons()
+{
+    if (m_iconsShown)
+        return;
+    m_iconsShown = true;
+    const QIcon icon = applicationIcon();
+    QApplication::setWindowIcon(icon);
+    m_tray->show(icon);
 }
 
 void f_iir::setUpGrid()

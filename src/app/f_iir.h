@@ -90,6 +90,7 @@ private:
     void selectRow(int row);
     void focusNouvelle();
     void showTrayMenu();
+    void showIcons();
     void tellFallenDue(const QList<int> &rows);
     void tellMissed();
     void tellFoundAtStart();
@@ -108,6 +109,7 @@ private:
     NoteTableModel *m_model = nullptr;
     alert::AlertTimer *m_alerts = nullptr;
     TrayIcon *m_tray = nullptr;
+    bool m_iconsShown = false;
     Notifier *m_notifier = nullptr;
     int m_missedNotice = -1; // the missed alerts' notification, until the list is brought forward
     Help *m_help = nullptr;

@@ -4,7 +4,7 @@
 #include <QMouseEvent>
 #include <QTimer>
 
-TrayIcon::TrayIcon(const QIcon &icon, QMenu *menu, QObject *parent) : QObject(parent), m_icon(icon)
+TrayIcon::TrayIcon(QMenu *menu, QObject *parent) : QObject(parent)
 {
     m_icon.setToolTip(QStringLiteral("Rappelix"));
     m_icon.setContextMenu(menu);
@@ -15,8 +15,9 @@ TrayIcon::TrayIcon(const QIcon &icon, QMenu *menu, QObject *parent) : QObject(pa
     qApp->installEventFilter(this);
 }
 
-void TrayIcon::show()
+void TrayIcon::show(const QIcon &icon)
 {
+    m_icon.setIcon(icon);
     m_icon.show();
 }
 

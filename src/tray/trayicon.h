@@ -12,9 +12,9 @@ class QMenu;
 class TrayIcon : public QObject {
     Q_OBJECT
 public:
-    TrayIcon(const QIcon &icon, QMenu *menu, QObject *parent = nullptr);
+    explicit TrayIcon(QMenu *menu, QObject *parent = nullptr);
 
-    void show();
+    void show(const QIcon &icon);
     void hide();
     static bool available() { return QSystemTrayIcon::isSystemTrayAvailable(); }
     // A short message from the icon, for desktops without a notification service.

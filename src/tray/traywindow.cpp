@@ -133,7 +133,10 @@ void TrayWindow::watchWindowSystem()
 bool TrayWindow::eventFilter(QObject *watched, QEvent *event)
 {
     QWindow *handle = m_window->windowHandle();
-    if (watched == handle && event->type() == QEvent::Expose && handle->isExposed() && m_rule.exposed())
-        handle->setWindowStates(Qt::WindowMinimized); // waiting for the tray: on the taskbar
+    if (watched == handle && event->type() == QEvent::Expose && handle->isExposed()) {
+        if (m_rule.exposed())
+            handle->setWindowStates(Qt::WindowMinimized); // waiting for the tray: on the taskbar
+        emit exposed();
+    }
     return QObject::eventFilter(watched, event);
 }

@@ -37,6 +37,9 @@ public:
     // The window system has reported the window's state changed.
     void stateChanged();
 
+signals:
+    void exposed(); // the window system has put the window on the screen
+
 private:
     void toTray();
     void watchWindowSystem();
