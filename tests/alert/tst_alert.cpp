@@ -80,22 +80,30 @@ private slots:
 
     // Aimed one second past each minute from the clock alone; a minute is checked once: not when
     // the timer fired early, but late, after the clock went back, across summer time.
+    void timerAim_data()
+    {
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<QDateTime>("lastChecked");
+        QTest::addColumn<bool>("check");
+        QTest::addColumn<int>("msToNext");
+        const QTimeZone paris("Europe/Paris"); // 29 March 2026, 2h00 becomes 3h00
+        QTest::newRow("first tick") << at(10, 14, 30) << QDateTime() << true << 31000;
+        QTest::newRow("on time") << at(10, 15, 1) << at(10, 14) << true << 60000;
+        QTest::newRow("fired early") << at(10, 14, 59) << at(10, 14) << false << 2000;
+        QTest::newRow("fired late") << at(10, 16, 20) << at(10, 14) << true << 41000;
+        QTest::newRow("clock went back") << at(10, 10, 1) << at(10, 14) << true << 60000;
+        QTest::newRow("summer time") << QDateTime(QDate(2026, 3, 29), QTime(3, 0, 1), paris)
+                                     << QDateTime(QDate(2026, 3, 29), QTime(1, 59), paris) << true << 60000;
+    }
     void timerAim()
     {
-        const QTimeZone paris("Europe/Paris"); // 29 March 2026, 2h00 becomes 3h00
-        const QList<std::tuple<QDateTime, QDateTime, bool, int>> cases = {
-            {at(10, 14, 30), QDateTime(), true, 31000},
-            {at(10, 15, 1), at(10, 14), true, 60000},
-            {at(10, 14, 59), at(10, 14), false, 2000},
-            {at(10, 16, 20), at(10, 14), true, 41000},
-            {at(10, 10, 1), at(10, 14), true, 60000},
-            {QDateTime(QDate(2026, 3, 29), QTime(3, 0, 1), paris),
-             QDateTime(QDate(2026, 3, 29), QTime(1, 59), paris), true, 60000}};
-        for (const auto &[now, lastChecked, check, msToNext] : cases) {
-            const alert::TickPlan plan = alert::planTick(now, lastChecked);
-            QCOMPARE((std::tuple{plan.check, plan.msToNext, plan.minute.secsTo(now)}),
-                     (std::tuple{check, msToNext, qint64(now.time().second())}));
-        }
+        QFETCH(QDateTime, now);
+        QFETCH(QDateTime, lastChecked);
+        QFETCH(bool, check);
+        QFETCH(int, msToNext);
+        const alert::TickPlan plan = alert::planTick(now, lastChecked);
+        QCOMPARE((std::tuple{plan.check, plan.msToNext, plan.minute.secsTo(now)}),
+                 (std::tuple{check, msToNext, qint64(now.time().second())}));
     }
 
     // The wall clock set under the program (a laptop opened, a clock changed by hand): a quarter

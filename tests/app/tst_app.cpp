@@ -14,38 +14,55 @@ private slots:
 
     // With pref1.txt, even empty, the program starts with no window but its notes loaded; with
     // no notification area to come back from, minimised.
+    void startInTray_data()
+    {
+        QTest::addColumn<QByteArray>("pref");
+        QTest::addColumn<bool>("trayThere");
+        QTest::addColumn<QList<bool>>("shownMinimisedChecked");
+        QTest::newRow("no pref1.txt") << QByteArray() << true << QList<bool>{true, false, false};
+        QTest::newRow("an empty pref1.txt") << QByteArray("") << true << QList<bool>{false, false, true};
+        QTest::newRow("pref1.txt, no notification area")
+            << QByteArray("\"1\"\r\n") << false << QList<bool>{true, true, true};
+    }
     void startInTray()
     {
-        for (auto [pref, trayThere] :
-             QList<std::pair<QByteArray, bool>>{{QByteArray(), true}, {"", true}, {"\"1\"\r\n", false}}) {
-            App app(testutil::notesFile(2), MockClock().now(), false);
-            if (!pref.isNull())
-                testutil::writeFile(app.home.folder() + QStringLiteral("pref1.txt"), pref);
-            app.w.setTrayAvailable(trayThere);
-            app.w.Form_Load();
-            QCOMPARE((QList<bool>{app.w.isVisible(), app.w.isMinimized(),
-                                  App::child<QAction>(&app.w, "m_tb")->isChecked()}),
-                     (QList<bool>{pref.isNull() || !trayThere, !trayThere, !pref.isNull()}));
-            QCOMPARE(app.table().Rows(), 3);
-        }
+        QFETCH(QByteArray, pref);
+        QFETCH(bool, trayThere);
+        QFETCH(QList<bool>, shownMinimisedChecked);
+        App app(testutil::notesFile(2), MockClock().now(), false);
+        if (!pref.isNull())
+            testutil::writeFile(app.home.folder() + QStringLiteral("pref1.txt"), pref);
+        app.w.setTrayAvailable(trayThere);
+        app.w.Form_Load();
+        QCOMPARE((QList<bool>{app.w.isVisible(), app.w.isMinimized(),
+                              App::child<QAction>(&app.w, "m_tb")->isChecked()}),
+                 shownMinimisedChecked);
+        QCOMPARE(app.table().Rows(), 3);
     }
 
     // "Quitter" writes once (the note windows close without writing), the tray menu's too after
     // its own write; the close box only hides: the program and its windows go on.
+    void quit_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("writes");
+        QTest::newRow("Quitter") << "m_quitter" << 1;
+        QTest::newRow("the tray menu's Quitter") << "mPopExit" << 2;
+        QTest::newRow("the close box") << "" << 0;
+    }
     void quit()
     {
-        for (auto [how, writes] :
-             QList<std::pair<QString, int>>{{"m_quitter", 1}, {"mPopExit", 2}, {"", 0}}) {
-            App app(testutil::notesFile(3));
-            QSignalSpy quit(&app.w, &f_iir::quitRequested);
-            app.trigger("m_toutafficher");
-            App::child<QPlainTextEdit>(app.windowOf(2), "Text2")->setPlainText(QStringLiteral("dernier mot"));
-            how.isEmpty() ? void(app.w.close()) : app.trigger(qPrintable(how));
-            QCOMPARE(quit.count(), how.isEmpty() ? 0 : 1);
-            QCOMPARE(app.w.session().file.writeCount(), writes);
-            QCOMPARE(app.openSlots().size(), how.isEmpty() ? 3 : 0);
-            QCOMPARE(testutil::readFile(app.home.notesPath()).contains("dernier mot"), !how.isEmpty());
-        }
+        QFETCH(QString, how);
+        QFETCH(int, writes);
+        App app(testutil::notesFile(3));
+        QSignalSpy quit(&app.w, &f_iir::quitRequested);
+        app.trigger("m_toutafficher");
+        App::child<QPlainTextEdit>(app.windowOf(2), "Text2")->setPlainText(QStringLiteral("dernier mot"));
+        how.isEmpty() ? void(app.w.close()) : app.trigger(qPrintable(how));
+        QCOMPARE(quit.count(), how.isEmpty() ? 0 : 1);
+        QCOMPARE(app.w.session().file.writeCount(), writes);
+        QCOMPARE(app.openSlots().size(), how.isEmpty() ? 3 : 0);
+        QCOMPARE(testutil::readFile(app.home.notesPath()).contains("dernier mot"), !how.isEmpty());
     }
 
     // "Tout supprimer" answered Non changes nothing: the list stays, and what is typed afterwards
@@ -102,29 +119,38 @@ private slots:
     // After a removal, or a click below the rows, the highlighted row and the current row are one,
     // through the list's selection: the row keeps its index, clamped to the last; "Voir" then
     // opens that note.
+    void removalKeepsHighlight_data()
+    {
+        QTest::addColumn<int>("clicked");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("highlighted");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("a click below the rows") << 2 << "" << 2 << "deux";
+        QTest::newRow("Supprimer on the first row") << 1 << "Command3" << 1 << "deux";
+        QTest::newRow("Supprimer on the last row") << 3 << "Command3" << 2 << "deux";
+        QTest::newRow("Tout supprimer") << 2 << "m_reinit" << 1 << "";
+    }
     void removalKeepsHighlight()
     {
-        for (auto [clicked, command, highlighted, shown] :
-             QList<std::tuple<int, const char *, int, QString>>{{2, "", 2, "deux"},
-                                                                {1, "Command3", 1, "deux"},
-                                                                {3, "Command3", 2, "deux"},
-                                                                {2, "m_reinit", 1, ""}}) {
-            App app(testutil::records({{"", "un", "", ""}, {"", "deux", "", ""}, {"", "trois", "", ""}}));
-            app.select(clicked);
-            MsgBox::setNextAnswer(QMessageBox::Yes);
-            if (!*command) // where there is no row
-                QTest::mouseClick(app.gri->viewport(), Qt::LeftButton, {},
-                                  {5, app.gri->viewport()->height() - 5});
-            else
-                command[0] == 'C' ? app.click(command) : app.trigger(command);
-            const QModelIndexList selected = app.gri->selectionModel()->selectedRows();
-            QCOMPARE(selected.size(), 1);
-            QCOMPARE((QList<int>{selected[0].row() + 1, app.gri->currentIndex().row() + 1}),
-                     (QList<int>{highlighted, highlighted}));
-            app.click("Command2");
-            f_test *w = app.windowOf(highlighted);
-            QCOMPARE(w ? App::child<QPlainTextEdit>(w, "Text2")->toPlainText() : QString(), shown);
-        }
+        QFETCH(int, clicked);
+        QFETCH(QString, command);
+        QFETCH(int, highlighted);
+        QFETCH(QString, shown);
+        App app(testutil::records({{"", "un", "", ""}, {"", "deux", "", ""}, {"", "trois", "", ""}}));
+        app.select(clicked);
+        MsgBox::setNextAnswer(QMessageBox::Yes);
+        if (command.isEmpty()) // where there is no row
+            QTest::mouseClick(app.gri->viewport(), Qt::LeftButton, {},
+                              {5, app.gri->viewport()->height() - 5});
+        else
+            command.startsWith(u'C') ? app.click(qPrintable(command)) : app.trigger(qPrintable(command));
+        const QModelIndexList selected = app.gri->selectionModel()->selectedRows();
+        QCOMPARE(selected.size(), 1);
+        QCOMPARE((QList<int>{selected[0].row() + 1, app.gri->currentIndex().row() + 1}),
+                 (QList<int>{highlighted, highlighted}));
+        app.click("Command2");
+        f_test *w = app.windowOf(highlighted);
+        QCOMPARE(w ? App::child<QPlainTextEdit>(w, "Text2")->toPlainText() : QString(), shown);
     }
 
     // "Aide..." twice: one help window, with the written text; what is typed there is gone once

@@ -178,5 +178,12 @@ e2e_frame() {
   echo "$((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))"
 }
 
+# Whether window $1's frame is centred on the 1280 x 1024 screen.
+e2e_centred() {
+  local x y w h
+  read -r x y w h <<<"$(e2e_frame "$1")"
+  [ "$x" = $(((1280 - w) / 2)) ] && [ "$y" = $(((1024 - h) / 2)) ]
+}
+
 e2e_screenshot() { import -window root "$E2E_OUT/$1.png"; }
 e2e_hex() { od -An -tx1 -v "$1" | tr -d ' \n'; }

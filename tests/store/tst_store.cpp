@@ -65,20 +65,28 @@ private slots:
     }
 
     // $XDG_DATA_HOME when absolute, else ~/.local/share; a file in the way: the program's folder.
+    void dataFolder_data()
+    {
+        QTest::addColumn<QString>("xdgDataHome");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("absolute") << "~/donnees"
+                                  << "~/donnees/rapix/";
+        QTest::newRow("relative") << "donnees"
+                                  << "~/.local/share/rapix/";
+        QTest::newRow("a file in the way") << "~/fichier"
+                                           << "~/programme/rapixset/";
+    }
     void dataFolder()
     {
-        for (auto [xdgDataHome, folder] :
-             QList<std::pair<QString, QString>>{{"~/donnees", "~/donnees/rapix/"},
-                                                {"donnees", "~/.local/share/rapix/"},
-                                                {"~/fichier", "~/programme/rapixset/"}}) {
-            QTemporaryDir home;
-            qputenv("HOME", home.path().toLocal8Bit());
-            qputenv("XDG_DATA_HOME", xdgDataHome.replace(u'~', home.path()).toLocal8Bit());
-            testutil::writeFile(home.path() + QStringLiteral("/fichier/rapix"), "pas un dossier");
-            QCOMPARE(preparer_dossier(userDataHome(), home.path() + QStringLiteral("/programme")),
-                     folder.replace(u'~', home.path()));
-            QVERIFY(QFileInfo(folder).isDir());
-        }
+        QFETCH(QString, xdgDataHome);
+        QFETCH(QString, folder);
+        QTemporaryDir home;
+        qputenv("HOME", home.path().toLocal8Bit());
+        qputenv("XDG_DATA_HOME", xdgDataHome.replace(u'~', home.path()).toLocal8Bit());
+        testutil::writeFile(home.path() + QStringLiteral("/fichier/rapix"), "pas un dossier");
+        QCOMPARE(preparer_dossier(userDataHome(), home.path() + QStringLiteral("/programme")),
+                 folder.replace(u'~', home.path()));
+        QVERIFY(QFileInfo(folder).isDir());
     }
 
     // planifs.txt, pref1.txt and the autostart entry as links stay links, and the files they name
@@ -138,20 +146,26 @@ private slots:
 
     // A lock file that no live process holds is taken over, whatever it holds, and the request a
     // later start left in vain is answered.
+    void leftoverLock_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("binary") << QByteArray("\x8f\0\xffzz\n\x01", 7);
+        QTest::newRow("another machine's") << QByteArray("4242\nrappelix\nautre-machine\n");
+        QTest::newRow("this process's number")
+            << QByteArray::number(QCoreApplication::applicationPid()) + "\n";
+    }
     void leftoverLock()
     {
-        for (const QByteArray &content : {QByteArray(), QByteArray("\x8f\0\xffzz\n\x01", 7),
-                                          QByteArray("4242\nrappelix\nautre-machine\n"),
-                                          QByteArray::number(QCoreApplication::applicationPid()) + "\n"}) {
-            TempDataHome home;
-            SingleCopy copy(home.folder());
-            testutil::writeFile(copy.lockPath(), content);
-            testutil::writeFile(copy.requestPath(), "restaurer_fenetre\n");
-            QSignalSpy asked(&copy, &SingleCopy::restoreRequested);
-            QCOMPARE(copy.start(0), SingleCopy::Start::Run);
-            QTRY_COMPARE(asked.count(), 1);
-            QVERIFY(!QFile::exists(copy.requestPath()));
-        }
+        QFETCH(QByteArray, content);
+        TempDataHome home;
+        SingleCopy copy(home.folder());
+        testutil::writeFile(copy.lockPath(), content);
+        testutil::writeFile(copy.requestPath(), "restaurer_fenetre\n");
+        QSignalSpy asked(&copy, &SingleCopy::restoreRequested);
+        QCOMPARE(copy.start(0), SingleCopy::Start::Run);
+        QTRY_COMPARE(asked.count(), 1);
+        QVERIFY(!QFile::exists(copy.requestPath()));
     }
 
     // A process that holds the lock and does not answer keeps a later start out until it dies.

@@ -23,10 +23,20 @@ main=$(e2e_main_of "$E2E_APP" "$icon")
 echo "-- the left button brings the hidden window back when released, not when pressed"
 reduce
 xdotool mousemove --window "$icon" 8 8 mousedown 1
-sleep 0.5 # time enough to act, had it acted on the press
-! viewable "$main" || e2e_fail "the window came back on the press"
+! e2e_until 1 viewable "$main" || e2e_fail "the window came back on the press"
 xdotool mouseup 1
 e2e_until 5 viewable "$main" || e2e_fail "a left click did not show the main window"
+
+echo "-- a click while the window is shown centres it again; a double click shows it once, to stay"
+xdotool windowmove "$main" 0 0
+e2e_until 5 eval '! e2e_centred "$main"' || e2e_fail "the window could not be moved"
+xdotool mousemove --window "$icon" 8 8 click 1
+e2e_until 5 e2e_centred "$main" || e2e_fail "a click did not centre the window shown: $(e2e_frame "$main")"
+reduce
+xdotool mousemove --window "$icon" 8 8 click --repeat 2 --delay 100 1
+e2e_until 5 eval 'viewable "$main" && e2e_centred "$main"' || e2e_fail "a double click did not show the window centred"
+! e2e_until 1 eval '! viewable "$main"' || e2e_fail "the window went again after a double click"
+[ "$(xdotool search --onlyvisible --pid "$E2E_APP" | grep -cxv "$icon")" = 1 ] || e2e_fail "not one window"
 
 second_start() {
   reduce
@@ -45,12 +55,9 @@ second_start
 echo "-- a right click opens the menu; \" &Quitter\" writes the notes and ends"
 reduce
 xdotool mousemove --window "$icon" 8 8 mousedown 3
-sleep 0.5
-! e2e_menu_shown || e2e_fail "the menu opened on the press"
+! e2e_until 1 e2e_menu_shown || e2e_fail "the menu opened on the press"
 xdotool mouseup 3
 e2e_until 5 e2e_menu_shown || e2e_fail "no menu"
-sleep 0.3
-e2e_screenshot tray-menu
 xdotool key q
 e2e_wait_exit 10
 grep -q "Acheter du pain" "$E2E_DATA/planifs.txt" || e2e_fail "the notes were not written again"
