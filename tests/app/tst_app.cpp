@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
 
 class TestApp : public QObject {
     Q_OBJECT
@@ -184,34 +185,38 @@ private slots:
 
     // The question of "Tout supprimer", the about box and the list's Alerte column (the window
     // keeping its width) show their text whole, in any font.
+    void messagesShowWholeText_data()
+    {
+        QTest::addColumn<QFont>("font");
+        QTest::newRow("the desktop's") << QApplication::font();
+        QTest::newRow("7 points") << QFont(QStringLiteral("DejaVu Sans"), 7);
+        QTest::newRow("16 points, serif") << QFont(QStringLiteral("DejaVu Serif"), 16);
+    }
     void messagesShowWholeText()
     {
+        QFETCH(QFont, font);
         const QFont desktop = QApplication::font();
+        const auto restore = qScopeGuard([desktop] { QApplication::setFont(desktop); });
+        QApplication::setFont(font);
         QStringList seen, cut;
-        for (const QFont &font :
-             {desktop, QFont(QStringLiteral("DejaVu Sans"), 7), QFont(QStringLiteral("DejaVu Serif"), 16)}) {
-            QApplication::setFont(font);
-            App app(testutil::records({{"Le 01/12 à 16:26", "pain", "mercredi 16/12 19h45", ""}}));
-            if (app.gri->columnWidth(1) < static_cast<QAbstractItemView *>(app.gri)->sizeHintForColumn(1))
-                cut << app.cell(1, Col::Alert);
-            QCOMPARE(app.w.centralWidget()->width(), 575); // 8625 twips
-            for (const char *command : {"m_reinit", "m_apropos"}) {
-                QTimer::singleShot(0, [&] {
-                    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-                    const auto *label = App::child<QLabel>(box, "qt_msgbox_label");
-                    const QRect room = label->contentsRect();
-                    seen << label->text();
-                    if (!room.contains(label->fontMetrics().boundingRect(
-                            room, int(label->alignment()) | Qt::TextWordWrap, label->text())))
-                        cut << label->text();
-                    box->reject();
-                });
-                app.trigger(command);
-            }
+        App app(testutil::records({{"Le 01/12 à 16:26", "pain", "mercredi 16/12 19h45", ""}}));
+        if (app.gri->columnWidth(1) < static_cast<QAbstractItemView *>(app.gri)->sizeHintForColumn(1))
+            cut << app.cell(1, Col::Alert);
+        QCOMPARE(app.w.centralWidget()->width(), 575); // 8625 twips
+        for (const char *command : {"m_reinit", "m_apropos"}) {
+            QTimer::singleShot(0, [&] {
+                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                const auto *label = App::child<QLabel>(box, "qt_msgbox_label");
+                const QRect room = label->contentsRect();
+                seen << label->text();
+                if (!room.contains(label->fontMetrics().boundingRect(
+                        room, int(label->alignment()) | Qt::TextWordWrap, label->text())))
+                    cut << label->text();
+                box->reject();
+            });
+            app.trigger(command);
         }
-        QApplication::setFont(desktop);
-        QCOMPARE(seen.mid(0, 2),
-                 (QStringList{"Confirmez vous la suppression de toutes les lignes", "Rappelix v1.2"}));
+        QCOMPARE(seen, (QStringList{"Confirmez vous la suppression de toutes les lignes", "Rappelix v1.2"}));
         QCOMPARE(cut, QStringList());
     }
 
@@ -246,15 +251,20 @@ private slots:
     }
 
     // A minimised note window comes back on the screen for "Voir" and "Tout afficher".
+    void minimisedNoteComesBack_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Voir") << "Command2";
+        QTest::newRow("Tout afficher") << "m_toutafficher";
+    }
     void minimisedNoteComesBack()
     {
-        for (const char *how : {"Command2", "m_toutafficher"}) {
-            App app(testutil::notesFile(1));
-            f_test *w = app.view(1);
-            w->showMinimized();
-            how[0] == 'C' ? app.click(how) : app.trigger(how);
-            QVERIFY2(w->isVisible() && !w->isMinimized(), how);
-        }
+        QFETCH(QString, how);
+        App app(testutil::notesFile(1));
+        f_test *w = app.view(1);
+        w->showMinimized();
+        how == "Command2" ? app.click("Command2") : app.trigger("m_toutafficher");
+        QVERIFY(w->isVisible() && !w->isMinimized());
     }
 };
 

@@ -118,31 +118,55 @@ private slots:
 
     // Slot to cell in twips (15 a pixel): the written example (1280 x 1024, a 30-pixel taskbar at the
     // bottom, k = 8), taskbars at the top and at the left, a work area lower than a cell.
+    void placement_data()
+    {
+        QTest::addColumn<QRect>("workArea");
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<QPoint>("cell");
+        const QRect example(0, 0, 1280, 994), top(0, 30, 1280, 994), left(48, 0, 1232, 1024);
+        QTest::newRow("example, 1") << example << 1 << QPoint(14235, 13230);
+        QTest::newRow("example, 2") << example << 2 << QPoint(14235, 11550);
+        QTest::newRow("example, 8") << example << 8 << QPoint(14235, 1470);
+        QTest::newRow("example, 9") << example << 9 << QPoint(9270, 13230);
+        QTest::newRow("example, 17") << example << 17 << QPoint(4305, 13230);
+        QTest::newRow("example, 24") << example << 24 << QPoint(4305, 1470);
+        QTest::newRow("example, 25") << example << 25 << QPoint(0, 13230);
+        QTest::newRow("example, 100") << example << 100 << QPoint(0, 8190);
+        QTest::newRow("taskbar on top, 1") << top << 1 << QPoint(14235, 13680);
+        QTest::newRow("taskbar on the left, 10") << left << 10 << QPoint(9270, 13680);
+        QTest::newRow("taskbar on the left, 100") << left << 100 << QPoint(720, 13680);
+        QTest::newRow("lower than a cell, 2") << QRect(0, 0, 800, 100) << 2 << QPoint(2070, 0);
+    }
     void placement()
     {
-        const QRect example(0, 0, 1280, 994), top(0, 30, 1280, 994), left(48, 0, 1232, 1024);
-        const QList<std::tuple<QRect, int, QPoint>> cases = {
-            {example, 1, {14235, 13230}}, {example, 2, {14235, 11550}},
-            {example, 8, {14235, 1470}},  {example, 9, {9270, 13230}},
-            {example, 17, {4305, 13230}}, {example, 24, {4305, 1470}},
-            {example, 25, {0, 13230}},    {example, 100, {0, 8190}},
-            {top, 1, {14235, 13680}},     {left, 10, {9270, 13680}},
-            {left, 100, {720, 13680}},    {QRect(0, 0, 800, 100), 2, {2070, 0}}};
-        for (const auto &[workArea, slot, cell] : cases)
-            QCOMPARE(cellOfSlot(slot, workAreaFromPixels(workArea, 15, 15)), cell);
-        // Every slot by the written steps: r := s mod k, c := s div k, r = 0 is row k of the column
-        // before; then x and y from the bottom right, x pressed against the left edge.
-        for (const WorkArea area : {WorkArea{300, 450, 19200, 14910}, WorkArea{0, 0, 15000, 5100}}) {
-            const int k = area.height / 1680;
-            for (int s = 1; s <= 100; ++s) {
-                int r = s % k, c = s / k;
-                if (r == 0)
-                    --c, r = k;
-                const QPoint cell(std::max(area.left, area.left + area.width - 4965 - c * 4965),
-                                  area.top + area.height - r * 1680);
-                QVERIFY2(cellOfSlot(s, area) == cell,
-                         qPrintable(QStringLiteral("slot %1, k = %2").arg(s).arg(k)));
-            }
+        QFETCH(QRect, workArea);
+        QFETCH(int, slot);
+        QFETCH(QPoint, cell);
+        QCOMPARE(cellOfSlot(slot, workAreaFromPixels(workArea, 15, 15)), cell);
+    }
+
+    // Every slot by the written steps: r := s mod k, c := s div k, r = 0 is row k of the column
+    // before; then x and y from the bottom right, x pressed against the left edge.
+    void everySlot_data()
+    {
+        QTest::addColumn<int>("top");
+        QTest::addColumn<int>("height");
+        QTest::newRow("8 cells high") << 450 << 14910;
+        QTest::newRow("3 cells high") << 0 << 5100;
+    }
+    void everySlot()
+    {
+        QFETCH(int, top);
+        QFETCH(int, height);
+        const WorkArea area{300, top, 19200, height};
+        const int k = height / 1680;
+        for (int s = 1; s <= 100; ++s) {
+            int r = s % k, c = s / k;
+            if (r == 0)
+                --c, r = k;
+            const QPoint cell(std::max(area.left, area.left + area.width - 4965 - c * 4965),
+                              top + height - r * 1680);
+            QVERIFY2(cellOfSlot(s, area) == cell, qPrintable(QStringLiteral("slot %1").arg(s)));
         }
     }
 };
