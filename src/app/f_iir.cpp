@@ -139,7 +139,7 @@ f_iir::f_iir(const Clock &clock, QWidget *parent)
     : QMainWindow(parent), m_clock(clock), m_session(clock), m_help(new Help(this))
 {
     setWindowTitle(QStringLiteral("Rappelix"));
-    m_session.setWindowMaker(this);
+    m_session.windows.setMaker(this);
     buildWindow();
     buildMenus();
     // The alert timer runs from the window's creation to the end of the run.
@@ -290,7 +290,7 @@ void f_iir::Form_Load(const QString &dataFolder, SingleCopy *guard)
     }
     m_session.writeFailed = [this](const SaveResult &result) { reportWriteFailure(result); };
     m_session.keptBoth = [this](int notes, const QString &copy) { reportKeptBoth(notes, copy); };
-    m_session.slotTable.clear();
+    m_session.windows.clear();
     m_session.flags = Flags{};
     lire_zone_travail();
     // The window is not shown yet: it comes on the screen only when restored.
@@ -378,7 +378,7 @@ void f_iir::tellFallenDue(const QList<int> &rows)
         const auto parts = alert::split(m_session.table.TextMatrix(r, Col::Alert));
         lines << alert::noticeLine(parts ? parts->hour + u'h' + parts->minutes : QString(),
                                    m_session.table.TextMatrix(r, Col::Text));
-        if (auto *w = dynamic_cast<QWidget *>(m_session.windowOfRow(r))) {
+        if (auto *w = dynamic_cast<QWidget *>(m_session.windows.windowOfRow(r))) {
             QApplication::alert(w);
             windows << w;
         }
@@ -478,7 +478,7 @@ void f_iir::closeEvent(QCloseEvent *event)
     }
     flags.autosave = false;
     for (int d = m_session.table.Rows() - 1; d >= 1; --d)
-        if (NoteWindow *w = m_session.windowOfRow(d))
+        if (NoteWindow *w = m_session.windows.windowOfRow(d))
             w->closeWindow();
     flags.autosave = true;
     event->accept();
@@ -499,7 +499,7 @@ SaveResult f_iir::saveTyped()
 void f_iir::sessionEnding()
 {
     for (int s = 1; s <= SlotTable::kMax; ++s)
-        if (NoteWindow *w = m_session.fenetre(s))
+        if (NoteWindow *w = m_session.windows.fenetre(s))
             w->closeWindow();
     if (const SaveResult saved = saveTyped(); !saved)
         qWarning("%s", qPrintable(failureText(QStringLiteral("les notes"), saved)));

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/listcommands.h"
 #include "app/placement.h"
 #include "print/printing.h"
 #include "store/autostart.h"
 #include "store/preffile.h"
+#include "session/listcommands.h"
 #include "session/session.h"
 #include "tray/traywindow.h"
 

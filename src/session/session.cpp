@@ -17,30 +17,11 @@ Session::Session(const Clock &clock) : file(clock), m_clock(clock)
     QObject::connect(&m_watch, &QFileSystemWatcher::directoryChanged, &m_settle, qOverload<>(&QTimer::start));
 }
 
-NoteWindow *Session::ouvrir_fenetre(int row, NoteWindowMaker::Fill fill)
-{
-    const int s = slotTable.lowestFree();
-    if (s == 0 || !m_maker)
-        return nullptr;
-    slotTable.take(s);
-    table.setTextMatrix(row, Col::Slot, QString::number(s));
-    m_windows[s] = m_maker->makeWindow(row, s, fill);
-    return m_windows[s];
-}
-
-NoteWindow *Session::fenetre(int slot) const
-{
-    // A freed slot may still name the window that last had it: never hand that out.
-    return slotTable.inUse(slot) ? m_windows[slot] : nullptr;
-}
-
 void Session::windowClosed(const NoteWindow &window)
 {
     if (flags.autosave)
         ecrire_notes();
-    table.setTextMatrix(window.f_pos, Col::Slot, QString());
-    slotTable.release(window.f_monindice);
-    m_windows[window.f_monindice] = nullptr;
+    windows.closed(window);
 }
 
 void Session::noteResult(const SaveResult &result)
@@ -183,7 +164,8 @@ void Session::checkDisk()
 }
 
 // Another program's version of the file into the table: the rows take the merged list's
-// order, each open window follows its row, and a window whose row went closes.
+// order, each with its column 3, so that each open window follows its row; a window whose row
+// went closes.
 void Session::merge(const QByteArray &theirs)
 {
     using notesmerge::Record;
@@ -216,7 +198,7 @@ void Session::merge(const QByteArray &theirs)
 
     const bool autosave = std::exchange(flags.autosave, false);
     for (int r = 1; r < table.Rows(); ++r)
-        if (NoteWindow *w = newRow[r] ? nullptr : windowOfRow(r))
+        if (NoteWindow *w = newRow[r] ? nullptr : windows.windowOfRow(r))
             w->closeWindow();
     flags.autosave = autosave;
     const int current = table.Row();
@@ -229,12 +211,10 @@ void Session::merge(const QByteArray &theirs)
             table.setTextMatrix(r, c, rows[r - 1][c]);
     if (current < newRow.size() && newRow[current])
         table.setRow(newRow[current]);
-    for (int s = 1; s <= SlotTable::kMax; ++s)
-        if (NoteWindow *w = fenetre(s)) {
-            w->f_pos = newRow.value(w->f_pos, w->f_pos);
-            if (plan.entries[w->f_pos - 1].content)
-                w->rowReloaded();
-        }
+    windows.rowsMoved();
+    for (int i = 0; i < plan.entries.size(); ++i)
+        if (NoteWindow *w = plan.entries[i].content ? windows.windowOfRow(i + 1) : nullptr)
+            w->rowReloaded();
 
     if (plan.conflicts > 0) {
         QStringList taken;
