@@ -18,12 +18,12 @@ class QFrame;
 class QMenu;
 class QPushButton;
 class QTableView;
-class Notifier;
 class TrayIcon;
 class f_test;
 namespace alert {
+class AlertNotices;
 class AlertTimer;
-}
+} // namespace alert
 
 // The main window: the list of notes and its commands. It owns the session (table, flags,
 // slots, notes file) and the open note windows, and composes the tray icon, the alert timer,
@@ -91,8 +91,6 @@ private:
     void focusNouvelle();
     void showTrayMenu();
     void showIcons();
-    void tellFallenDue(const QList<int> &rows);
-    void tellMissed();
     void tellFoundAtStart();
     SaveResult saveTyped();
     QString failureText(const QString &what, const SaveResult &result) const;
@@ -110,8 +108,7 @@ private:
     alert::AlertTimer *m_alerts = nullptr;
     TrayIcon *m_tray = nullptr;
     bool m_iconsShown = false;
-    Notifier *m_notifier = nullptr;
-    int m_missedNotice = -1; // the missed alerts' notification, until the list is brought forward
+    alert::AlertNotices *m_notices = nullptr;
     Help *m_help = nullptr;
     QList<QPointer<f_test>> m_made; // every note window not yet deleted
     TrayWindow m_trayWindow{this};
