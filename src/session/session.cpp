@@ -185,16 +185,17 @@ void Session::merge(const QByteArray &theirs)
             for (int c = 0; c < Col::Count; ++c)
                 row[c] = table.TextMatrix(e.ours + 1, c);
         }
-        if (e.content)
-            row = {(*e.content)[0], (*e.content)[1], (*e.content)[2], row[Col::Slot], (*e.content)[3]};
+        if (e.content) {
+            row[Col::Stamp] = (*e.content)[0];
+            row[Col::Text] = (*e.content)[1];
+            row[Col::Alert] = (*e.content)[2];
+            row[Col::Alerted] = (*e.content)[3];
+        }
         rows.append(row);
     }
-    if (rows.isEmpty())
-        rows.append({QString(), QString(), QString(), kPlaceholderSlot, QString()});
-    else if (rows.size() > 1)
-        for (NoteTable::Row5 &row : rows)
-            if (row[Col::Slot] == kPlaceholderSlot)
-                row[Col::Slot].clear();
+    const bool none = rows.isEmpty();
+    if (none)
+        rows.append(NoteTable::Row5{});
 
     const bool autosave = std::exchange(flags.autosave, false);
     for (int r = 1; r < table.Rows(); ++r)
@@ -209,6 +210,12 @@ void Session::merge(const QByteArray &theirs)
     for (int r = 1; r < table.Rows(); ++r)
         for (int c = 0; c < Col::Count; ++c)
             table.setTextMatrix(r, c, rows[r - 1][c]);
+    if (none)
+        table.makePlaceholder(1);
+    else if (rows.size() > 1)
+        for (int r = 1; r < table.Rows(); ++r)
+            if (windows.cellOf(r) == NoteWindows::Cell::Placeholder)
+                windows.unbind(r); // the placeholder row is a note beside others
     if (current < newRow.size() && newRow[current])
         table.setRow(newRow[current]);
     windows.rowsMoved();
