@@ -18,8 +18,13 @@ public:
         void closeWindow() override {}
         void en_rouge() override {}
     };
-    NoteWindow *makeWindow(int, int, Fill) override { return &window; }
-    Window window;
+    NoteWindow *makeWindow(int row, int slot, Fill) override
+    {
+        windows[slot].f_pos = row;
+        windows[slot].f_monindice = slot;
+        return &windows[slot];
+    }
+    std::array<Window, 101> windows;
 };
 
 const QDateTime kTick(benchdata::today(), QTime(10, 15, 1));
@@ -27,32 +32,30 @@ const QDateTime kTick(benchdata::today(), QTime(10, 15, 1));
 // A session of n notes, a hundred of them with their window open.
 void setUp(Session &session, NoWindows &windows, int n)
 {
-    session.setWindowMaker(&windows);
+    session.windows.setMaker(&windows);
     session.table.setUp();
     benchdata::fill(session.table, n);
     const int step = std::max(1, n / 100);
     for (int s = 1; s <= 100 && s * step < session.table.Rows(); ++s)
-        session.ouvrir_fenetre(s * step, NoteWindowMaker::Fill::Existing);
+        session.windows.ouvrir_fenetre(s * step, NoteWindowMaker::Fill::Existing);
 }
 
 // Puts back the rows a tick marked and the windows it opened, so that every pass finds the same
 // work.
-void unmark(Session &session, const QList<int> &due, const QList<QString> &openBefore)
+void unmark(Session &session, const QList<int> &due, const QList<bool> &openBefore)
 {
     for (int r : due) {
-        if (openBefore[r].isEmpty() && !session.table.TextMatrix(r, Col::Slot).isEmpty()) {
-            session.slotTable.release(SlotTable::fromCell(session.table.TextMatrix(r, Col::Slot)));
-            session.table.setTextMatrix(r, Col::Slot, QString());
-        }
+        if (NoteWindow *w = openBefore[r] ? nullptr : session.windows.windowOfRow(r))
+            session.windows.closed(*w);
         session.table.setTextMatrix(r, Col::Alerted, QString());
     }
 }
 
-QList<QString> slotColumn(const NoteTable &table)
+QList<bool> openRows(const Session &session)
 {
-    QList<QString> openBefore;
-    for (int r = 0; r < table.Rows(); ++r)
-        openBefore << table.TextMatrix(r, Col::Slot);
+    QList<bool> openBefore;
+    for (int r = 0; r < session.table.Rows(); ++r)
+        openBefore << (r > 0 && session.windows.windowOfRow(r));
     return openBefore;
 }
 
@@ -61,7 +64,7 @@ void BM_AlertWalk(benchmark::State &state)
     Session session(SystemClock::instance());
     NoWindows windows;
     setUp(session, windows, int(state.range(0)));
-    const QList<QString> openBefore = slotColumn(session.table);
+    const QList<bool> openBefore = openRows(session);
     qint64 due = 0;
     for (auto _ : state) {
         const QList<int> rows = alert::walk(session, kTick);
@@ -82,7 +85,7 @@ void BM_AlertTick(benchmark::State &state)
     session.file.setFolder(dir.path() + QLatin1Char('/'));
     NoWindows windows;
     setUp(session, windows, int(state.range(0)));
-    const QList<QString> openBefore = slotColumn(session.table);
+    const QList<bool> openBefore = openRows(session);
     for (auto _ : state) {
         const QList<int> rows = alert::check(session, kTick);
         state.PauseTiming();

@@ -40,7 +40,7 @@ int main(int argc, char **argv)
     w.setTrayAvailable(false);
     w.Form_Load();
     w.Command2_Click(); // "Voir" on row 1
-    auto *note = dynamic_cast<QWidget *>(w.session().windowOfRow(1));
+    auto *note = dynamic_cast<QWidget *>(w.session().windows.windowOfRow(1));
     auto *text = note ? note->findChild<QPlainTextEdit *>(QStringLiteral("Text2")) : nullptr;
     if (!text)
         return 1;

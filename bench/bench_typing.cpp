@@ -71,7 +71,8 @@ struct Typing {
         row = n / 2;
         auto *gri = window.findChild<QTableView *>(QStringLiteral("gri"));
         gri->scrollTo(gri->model()->index(row - 1, Col::Text));
-        note = dynamic_cast<f_test *>(window.session().ouvrir_fenetre(row, NoteWindowMaker::Fill::Existing));
+        note = dynamic_cast<f_test *>(
+            window.session().windows.ouvrir_fenetre(row, NoteWindowMaker::Fill::Existing));
         QApplication::processEvents();
     }
 
@@ -155,7 +156,7 @@ void BM_OpenLongNote(benchmark::State &state)
     LongNote t(int(state.range(0)));
     f_iir &window = t.window;
     for (auto _ : state) {
-        NoteWindow *note = window.session().ouvrir_fenetre(1, NoteWindowMaker::Fill::Existing);
+        NoteWindow *note = window.session().windows.ouvrir_fenetre(1, NoteWindowMaker::Fill::Existing);
         QApplication::processEvents();
         state.PauseTiming();
         note->closeWindow();
@@ -171,7 +172,8 @@ void BM_TypingLongNote(benchmark::State &state)
 {
     LongNote t(int(state.range(0)));
     f_iir &window = t.window;
-    auto *note = dynamic_cast<QWidget *>(window.session().ouvrir_fenetre(1, NoteWindowMaker::Fill::Existing));
+    auto *note =
+        dynamic_cast<QWidget *>(window.session().windows.ouvrir_fenetre(1, NoteWindowMaker::Fill::Existing));
     auto *box = note->findChild<QPlainTextEdit *>(QStringLiteral("Text2"));
     QApplication::processEvents();
     const qsizetype length = window.session().table.TextMatrix(1, Col::Text).size();

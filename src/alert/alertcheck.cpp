@@ -24,17 +24,21 @@ QList<int> walk(Session &session, const QDateTime &now)
     for (int r = 1; r < table.Rows(); ++r) {
         if (!isDue(table.TextMatrix(r, Col::Alert), table.TextMatrix(r, Col::Alerted), today, key))
             continue;
-        const QString slot = table.TextMatrix(r, Col::Slot); // a copy: opening rewrites the cell
-        if (slot.isEmpty()) {
+        NoteWindows &windows = session.windows;
+        switch (windows.cellOf(r)) {
+        case NoteWindows::Cell::None:
             // With every slot taken nothing opens; the row is marked all the same.
-            if (NoteWindow *w = session.ouvrir_fenetre(r, NoteWindowMaker::Fill::Existing))
+            if (NoteWindow *w = windows.ouvrir_fenetre(r, NoteWindowMaker::Fill::Existing))
                 w->en_rouge();
-        } else if (slot != kPlaceholderSlot) {
-            const int s = SlotTable::fromCell(slot);
-            if (s == 0)
-                continue; // not a slot this program writes: the row is left as it is
-            if (NoteWindow *w = session.fenetre(s))
+            break;
+        case NoteWindows::Cell::Slot:
+            if (NoteWindow *w = windows.windowOfRow(r))
                 w->en_rouge();
+            break;
+        case NoteWindows::Cell::Placeholder:
+            break;
+        case NoteWindows::Cell::Foreign:
+            continue; // not a slot this program writes: the row is left as it is
         }
         table.setTextMatrix(r, Col::Alerted, QStringLiteral("1"));
         due << r;

@@ -1,6 +1,7 @@
 #include "f_iir.h"
 
 #include "alert/alertcheck.h"
+#include "alert/alertnotices.h"
 #include "alert/alerttext.h"
 #include "ui/frames.h"
 #include "app/notetablemodel.h"
@@ -10,7 +11,6 @@
 #include "ui/twips.h"
 #include "store/datafolder.h"
 #include "tray/appicon.h"
-#include "tray/notifier.h"
 #include "tray/trayicon.h"
 #include "tray/traywindow.h"
 
@@ -139,13 +139,12 @@ f_iir::f_iir(const Clock &clock, QWidget *parent)
     : QMainWindow(parent), m_clock(clock), m_session(clock), m_help(new Help(this))
 {
     setWindowTitle(QStringLiteral("Rappelix"));
-    m_session.setWindowMaker(this);
+    m_session.windows.setMaker(this);
     buildWindow();
     buildMenus();
     // The alert timer runs from the window's creation to the end of the run.
     m_alerts = new alert::AlertTimer(m_session, m_clock, this);
     connect(m_alerts->timer(), &QTimer::timeout, this, &f_iir::Timer1_Timer);
-    connect(m_alerts, &alert::AlertTimer::fellDue, this, &f_iir::tellFallenDue);
     // The session manager saves the session (the end comes after it, as a Quit): what was typed
     // is written, and everything stays as it is, as after a checkpoint it must.
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) { saveTyped(); });
@@ -290,14 +289,16 @@ void f_iir::Form_Load(const QString &dataFolder, SingleCopy *guard)
     }
     m_session.writeFailed = [this](const SaveResult &result) { reportWriteFailure(result); };
     m_session.keptBoth = [this](int notes, const QString &copy) { reportKeptBoth(notes, copy); };
-    m_session.slotTable.clear();
+    m_session.windows.clear();
     m_session.flags = Flags{};
     lire_zone_travail();
     // The window is not shown yet: it comes on the screen only when restored.
     m_tray = new TrayIcon(mPopupSys, this);
     connect(m_tray, &TrayIcon::restoreRequested, this, &f_iir::restaurer_fenetre);
     connect(m_tray, &TrayIcon::menuRequested, this, &f_iir::showTrayMenu);
-    m_notifier = new Notifier(m_tray, this);
+    m_notices = new alert::AlertNotices(m_session, m_tray, this);
+    connect(m_alerts, &alert::AlertTimer::fellDue, m_notices, &alert::AlertNotices::tellFallenDue);
+    connect(m_notices, &alert::AlertNotices::listWanted, this, &f_iir::restaurer_fenetre);
     setUpGrid();
     const QString folder = dataFolder.isEmpty() ? preparer_dossier() : dataFolder;
     m_session.file.setFolder(folder);
@@ -310,7 +311,7 @@ void f_iir::Form_Load(const QString &dataFolder, SingleCopy *guard)
     m_session.loaded = true;
     tellFoundAtStart();
     m_session.watchFile();
-    tellMissed();
+    m_model->setMissedDays(m_notices->tellMissed(m_clock.now().date()));
     m_demarrage->setChecked(m_autostart.enabled());
     if (m_pref.exists()) {
         m_tb->setChecked(true);
@@ -366,52 +367,6 @@ void f_iir::selectRow(int row)
 void f_iir::Timer1_Timer()
 {
     m_alerts->tick();
-}
-
-// Beside the red windows: each asks the desktop for attention, and one notification names the
-// notes of the tick; activated, it brings their windows forward.
-void f_iir::tellFallenDue(const QList<int> &rows)
-{
-    QStringList lines;
-    QList<QPointer<QWidget>> windows;
-    for (int r : rows) {
-        const auto parts = alert::split(m_session.table.TextMatrix(r, Col::Alert));
-        lines << alert::noticeLine(parts ? parts->hour + u'h' + parts->minutes : QString(),
-                                   m_session.table.TextMatrix(r, Col::Text));
-        if (auto *w = dynamic_cast<QWidget *>(m_session.windowOfRow(r))) {
-            QApplication::alert(w);
-            windows << w;
-        }
-    }
-    const int notice = m_notifier->notify(
-        rows.size() == 1 ? QStringLiteral("Alerte") : QStringLiteral("Alertes"), lines, [windows] {
-            for (const QPointer<QWidget> &w : windows)
-                if (auto *note = dynamic_cast<NoteWindow *>(w.data()))
-                    note->activate();
-        });
-    // It stays until the user has one of its notes before them, by whatever way.
-    for (const QPointer<QWidget> &w : std::as_const(windows))
-        if (auto *note = qobject_cast<f_test *>(w))
-            connect(note, &f_test::seen, m_notifier, [this, notice] { m_notifier->withdraw(notice); });
-}
-
-// Alerts whose day passed while the program was not running never fall due; they are drawn in
-// grey in the list and named in one notification, after start-up.
-void f_iir::tellMissed()
-{
-    const QStringList days = alert::pastDays(m_clock.now().date());
-    m_model->setMissedDays(days);
-    QStringList lines;
-    const NoteTable &t = m_session.table;
-    for (int r = 1; r < t.Rows(); ++r)
-        if (alert::isMissed(t.TextMatrix(r, Col::Alert), t.TextMatrix(r, Col::Alerted), days))
-            lines << alert::noticeLine(t.TextMatrix(r, Col::Alert), t.TextMatrix(r, Col::Text));
-    if (!lines.isEmpty())
-        QTimer::singleShot(0, this, [this, lines] {
-            // It stays until the user brings the list forward, by whatever way (restaurer_fenetre).
-            m_missedNotice = m_notifier->notify(QStringLiteral("Alertes manquées"), lines,
-                                                [this] { restaurer_fenetre(); });
-        });
 }
 
 void f_iir::m_quitter_Click()
@@ -478,7 +433,7 @@ void f_iir::closeEvent(QCloseEvent *event)
     }
     flags.autosave = false;
     for (int d = m_session.table.Rows() - 1; d >= 1; --d)
-        if (NoteWindow *w = m_session.windowOfRow(d))
+        if (NoteWindow *w = m_session.windows.windowOfRow(d))
             w->closeWindow();
     flags.autosave = true;
     event->accept();
@@ -499,7 +454,7 @@ SaveResult f_iir::saveTyped()
 void f_iir::sessionEnding()
 {
     for (int s = 1; s <= SlotTable::kMax; ++s)
-        if (NoteWindow *w = m_session.fenetre(s))
+        if (NoteWindow *w = m_session.windows.fenetre(s))
             w->closeWindow();
     if (const SaveResult saved = saveTyped(); !saved)
         qWarning("%s", qPrintable(failureText(QStringLiteral("les notes"), saved)));
@@ -548,8 +503,8 @@ void f_iir::showTrayMenu()
 
 void f_iir::restaurer_fenetre()
 {
-    if (m_missedNotice >= 0)
-        m_notifier->withdraw(std::exchange(m_missedNotice, -1));
+    if (m_notices) // none before start-up
+        m_notices->listSeen();
     m_trayWindow.restore();
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/listcommands.h"
 #include "app/placement.h"
 #include "print/printing.h"
 #include "store/autostart.h"
 #include "store/preffile.h"
+#include "session/listcommands.h"
 #include "session/session.h"
 #include "tray/traywindow.h"
 
@@ -18,16 +18,17 @@ class QFrame;
 class QMenu;
 class QPushButton;
 class QTableView;
-class Notifier;
 class TrayIcon;
 class f_test;
 namespace alert {
+class AlertNotices;
 class AlertTimer;
-}
+} // namespace alert
 
-// The main window: the list of notes and its commands. It owns the session (table, flags,
-// slots, notes file) and the open note windows, and composes the tray icon, the alert timer,
-// printing and help; its handlers, named after their controls, forward to them.
+// The main window: the list of notes and its commands. It owns the session (table, flags, notes
+// file, open note windows) and makes the note windows, and composes the list commands, the tray,
+// the alert timer and its notices, printing and help; its handlers, named after their controls,
+// forward to them.
 class f_iir : public QMainWindow, private NoteWindowMaker {
     Q_OBJECT
 public:
@@ -91,16 +92,15 @@ private:
     void focusNouvelle();
     void showTrayMenu();
     void showIcons();
-    void tellFallenDue(const QList<int> &rows);
-    void tellMissed();
     void tellFoundAtStart();
     SaveResult saveTyped();
     QString failureText(const QString &what, const SaveResult &result) const;
     void reportWriteFailure(const SaveResult &result);
     void reportKeptBoth(int notes, const QString &copy);
 
+    // The rooms it composes.
     const Clock &m_clock;
-    Session m_session;
+    Session m_session; // the table, its file, the flags and the open note windows
     ListCommands m_list{m_session};
     PrefFile m_pref;
     Autostart m_autostart;
@@ -108,34 +108,38 @@ private:
     WorkArea m_workArea;
     NoteTableModel *m_model = nullptr;
     alert::AlertTimer *m_alerts = nullptr;
+    alert::AlertNotices *m_notices = nullptr;
     TrayIcon *m_tray = nullptr;
     bool m_iconsShown = false;
-    Notifier *m_notifier = nullptr;
-    int m_missedNotice = -1; // the missed alerts' notification, until the list is brought forward
     Help *m_help = nullptr;
     QList<QPointer<f_test>> m_made; // every note window not yet deleted
     TrayWindow m_trayWindow{this};
 
-    // Controls, named as on the form.
+    // Controls, named as on the form. The list and its buttons: Nouvelle, Voir, Supprimer.
     QFrame *Frame6 = nullptr;
     QTableView *gri = nullptr;
     QPushButton *Command1 = nullptr;
     QPushButton *Command2 = nullptr;
     QPushButton *Command3 = nullptr;
+    // Fichier: Réduire, Imprimer, Quitter.
     QMenu *m_fichier = nullptr;
     QAction *m_tache = nullptr;
     QAction *m_imprimer = nullptr;
     QAction *m_quitter = nullptr;
+    // Liste: Tout afficher, Tout masquer, Tout supprimer.
     QMenu *m_fenetre = nullptr;
     QAction *m_toutafficher = nullptr;
     QAction *m_toutmasquer = nullptr;
     QAction *m_reinit = nullptr;
+    // Options: Démarrer dans la barre de tâche, Lancer à l'ouverture de session.
     QMenu *m_options = nullptr;
     QAction *m_tb = nullptr;
     QAction *m_demarrage = nullptr;
+    // ?: Aide, A propos.
     QMenu *m_interro = nullptr;
     QAction *m_aide = nullptr;
     QAction *m_apropos = nullptr;
+    // The tray icon's menu: Nouvelle, Restaurer, Quitter.
     QMenu *mPopupSys = nullptr;
     QAction *mPopNew = nullptr;
     QAction *mPopRestore = nullptr;

@@ -1,6 +1,7 @@
 // The list commands of the main window, and the making and placing of note windows.
 #include "f_iir.h"
 
+#include "alert/alertnotices.h"
 #include "ui/frames.h"
 #include "ui/msgbox.h"
 #include "note/f_test.h"
@@ -16,6 +17,10 @@ NoteWindow *f_iir::makeWindow(int row, int slot, Fill fill)
     auto *w = new f_test(m_session, m_clock);
     m_made.removeAll(nullptr);
     m_made << w;
+    connect(w, &f_test::seen, this, [this, w] {
+        if (m_notices)
+            m_notices->noteSeen(w);
+    });
     w->f_pos = row;
     w->f_monindice = slot;
     if (fill == Fill::New) {

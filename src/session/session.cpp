@@ -17,30 +17,11 @@ Session::Session(const Clock &clock) : file(clock), m_clock(clock)
     QObject::connect(&m_watch, &QFileSystemWatcher::directoryChanged, &m_settle, qOverload<>(&QTimer::start));
 }
 
-NoteWindow *Session::ouvrir_fenetre(int row, NoteWindowMaker::Fill fill)
-{
-    const int s = slotTable.lowestFree();
-    if (s == 0 || !m_maker)
-        return nullptr;
-    slotTable.take(s);
-    table.setTextMatrix(row, Col::Slot, QString::number(s));
-    m_windows[s] = m_maker->makeWindow(row, s, fill);
-    return m_windows[s];
-}
-
-NoteWindow *Session::fenetre(int slot) const
-{
-    // A freed slot may still name the window that last had it: never hand that out.
-    return slotTable.inUse(slot) ? m_windows[slot] : nullptr;
-}
-
 void Session::windowClosed(const NoteWindow &window)
 {
     if (flags.autosave)
         ecrire_notes();
-    table.setTextMatrix(window.f_pos, Col::Slot, QString());
-    slotTable.release(window.f_monindice);
-    m_windows[window.f_monindice] = nullptr;
+    windows.closed(window);
 }
 
 void Session::noteResult(const SaveResult &result)
@@ -183,7 +164,8 @@ void Session::checkDisk()
 }
 
 // Another program's version of the file into the table: the rows take the merged list's
-// order, each open window follows its row, and a window whose row went closes.
+// order, each with its column 3, so that each open window follows its row; a window whose row
+// went closes.
 void Session::merge(const QByteArray &theirs)
 {
     using notesmerge::Record;
@@ -203,20 +185,21 @@ void Session::merge(const QByteArray &theirs)
             for (int c = 0; c < Col::Count; ++c)
                 row[c] = table.TextMatrix(e.ours + 1, c);
         }
-        if (e.content)
-            row = {(*e.content)[0], (*e.content)[1], (*e.content)[2], row[Col::Slot], (*e.content)[3]};
+        if (e.content) {
+            row[Col::Stamp] = (*e.content)[0];
+            row[Col::Text] = (*e.content)[1];
+            row[Col::Alert] = (*e.content)[2];
+            row[Col::Alerted] = (*e.content)[3];
+        }
         rows.append(row);
     }
-    if (rows.isEmpty())
-        rows.append({QString(), QString(), QString(), kPlaceholderSlot, QString()});
-    else if (rows.size() > 1)
-        for (NoteTable::Row5 &row : rows)
-            if (row[Col::Slot] == kPlaceholderSlot)
-                row[Col::Slot].clear();
+    const bool none = rows.isEmpty();
+    if (none)
+        rows.append(NoteTable::Row5{});
 
     const bool autosave = std::exchange(flags.autosave, false);
     for (int r = 1; r < table.Rows(); ++r)
-        if (NoteWindow *w = newRow[r] ? nullptr : windowOfRow(r))
+        if (NoteWindow *w = newRow[r] ? nullptr : windows.windowOfRow(r))
             w->closeWindow();
     flags.autosave = autosave;
     const int current = table.Row();
@@ -227,14 +210,18 @@ void Session::merge(const QByteArray &theirs)
     for (int r = 1; r < table.Rows(); ++r)
         for (int c = 0; c < Col::Count; ++c)
             table.setTextMatrix(r, c, rows[r - 1][c]);
+    if (none)
+        table.makePlaceholder(1);
+    else if (rows.size() > 1)
+        for (int r = 1; r < table.Rows(); ++r)
+            if (windows.cellOf(r) == NoteWindows::Cell::Placeholder)
+                windows.unbind(r); // the placeholder row is a note beside others
     if (current < newRow.size() && newRow[current])
         table.setRow(newRow[current]);
-    for (int s = 1; s <= SlotTable::kMax; ++s)
-        if (NoteWindow *w = fenetre(s)) {
-            w->f_pos = newRow.value(w->f_pos, w->f_pos);
-            if (plan.entries[w->f_pos - 1].content)
-                w->rowReloaded();
-        }
+    windows.rowsMoved();
+    for (int i = 0; i < plan.entries.size(); ++i)
+        if (NoteWindow *w = plan.entries[i].content ? windows.windowOfRow(i + 1) : nullptr)
+            w->rowReloaded();
 
     if (plan.conflicts > 0) {
         QStringList taken;

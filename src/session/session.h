@@ -6,12 +6,10 @@
 #include "store/noteswriter.h"
 #include "session/notewindows.h"
 #include "store/singlecopy.h"
-#include "session/slottable.h"
 
 #include <QFileSystemWatcher>
 #include <QTimer>
 
-#include <array>
 #include <functional>
 
 // Program-wide switches shared by the main window and the note windows.
@@ -22,7 +20,7 @@ struct Flags {
 };
 
 // The program-wide state that the main window owns and lends to every window: the note table,
-// the flags, the notes file and the open note windows by slot. The notes file is written on a
+// the flags, the notes file and the open note windows. The notes file is written on a
 // thread of its own, and what another program writes to it is merged into the table.
 class Session {
 public:
@@ -30,7 +28,7 @@ public:
 
     NoteTable table;
     Flags flags;
-    SlotTable slotTable;
+    NoteWindows windows{table}; // the open note windows, their rows and slots
     NotesFile file;
     SingleCopy *guard = nullptr; // none where no single copy runs (tests)
     bool loaded = false;         // the notes file has been read
@@ -41,19 +39,8 @@ public:
     // found on disk is copied.
     std::function<void(int notes, const QString &copy)> keptBoth;
 
-    void setWindowMaker(NoteWindowMaker *maker) { m_maker = maker; }
-
-    // Opens a window for `row` in the lowest free slot, which column 3 then names, placed and
-    // filled. None when every slot is taken: then nothing changes.
-    NoteWindow *ouvrir_fenetre(int row, NoteWindowMaker::Fill fill);
-    NoteWindow *fenetre(int slot) const; // the open window of a slot, or none
-    NoteWindow *windowOfRow(int row) const
-    {
-        return fenetre(SlotTable::fromCell(table.TextMatrix(row, Col::Slot)));
-    }
-
-    // A note window's close handler: the notes written while autosave is on, then its row
-    // without a window and its slot free.
+    // A note window's close handler: the notes written while autosave is on, then the window
+    // told closed.
     void windowClosed(const NoteWindow &window);
 
     // Writes the whole table: what another program wrote is merged first, then the bytes go to
@@ -85,8 +72,6 @@ private:
     void rewatch(quint64 inode);
 
     const Clock &m_clock;
-    NoteWindowMaker *m_maker = nullptr;
-    std::array<NoteWindow *, SlotTable::kMax + 1> m_windows{};
     bool m_lastWriteFailed = false;
     SaveResult m_lastResult;
 

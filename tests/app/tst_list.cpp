@@ -1,6 +1,6 @@
 // The list commands on the real table and file, through logging note windows; window placement.
-#include "app/listcommands.h"
 #include "app/placement.h"
+#include "session/listcommands.h"
 #include "testutil.h"
 
 namespace {
@@ -67,7 +67,7 @@ private slots:
     void viewAndShowAll()
     {
         List list(notes(4), {1, 2, 3});
-        list.session.windowOfRow(2)->closeWindow();
+        list.session.windows.windowOfRow(2)->closeWindow();
         for (int row : {3, 4}) {
             list.session.table.setRow(row);
             list.list.view();
@@ -83,12 +83,12 @@ private slots:
     void remove()
     {
         List list(notes(5), {3, 5, 2, 1});
-        list.session.windowOfRow(2)->closeWindow();
+        list.session.windows.windowOfRow(2)->closeWindow();
         list.session.table.setRow(2);
         list.list.remove();
         QCOMPARE(list.slots_(), (QStringList{"4", "1", "", "2"}));
-        QCOMPARE((QList<int>{list.session.fenetre(1)->f_pos, list.session.fenetre(2)->f_pos,
-                             list.session.fenetre(4)->f_pos}),
+        QCOMPARE((QList<int>{list.session.windows.fenetre(1)->f_pos, list.session.windows.fenetre(2)->f_pos,
+                             list.session.windows.fenetre(4)->f_pos}),
                  (QList<int>{2, 4, 1}));
         List one(notes(1), {1});
         one.list.remove();
@@ -108,7 +108,7 @@ private slots:
         list.session.flushWrites(QDeadlineTimer(10000));
         QCOMPARE(list.slots_(), (QStringList{"", "", ""}));
         QCOMPARE(list.session.file.writeCount(), 2);
-        list.session.ouvrir_fenetre(2, NoteWindowMaker::Fill::Existing);
+        list.session.windows.ouvrir_fenetre(2, NoteWindowMaker::Fill::Existing);
         list.list.removeAll();
         list.session.flushWrites(QDeadlineTimer(10000));
         QCOMPARE(list.windows.log, (QStringList{"close 1", "close 2", "open 2 in 1 (existing)", "close 1"}));

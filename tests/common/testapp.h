@@ -27,12 +27,12 @@ struct App {
     }
     NoteTable &table() { return w.session().table; }
     QString cell(int row, int col) { return table().TextMatrix(row, col); }
-    f_test *windowOf(int row) { return dynamic_cast<f_test *>(w.session().windowOfRow(row)); }
+    f_test *windowOf(int row) { return dynamic_cast<f_test *>(w.session().windows.windowOfRow(row)); }
     QList<int> openSlots()
     {
         QList<int> open;
         for (int s = 1; s <= SlotTable::kMax; ++s)
-            if (w.session().fenetre(s))
+            if (w.session().windows.fenetre(s))
                 open << s;
         return open;
     }

@@ -159,9 +159,9 @@ struct FakeSession {
     {
         session.table = testutil::tableOf(rows);
         session.file.setFolder(home.folder());
-        session.setWindowMaker(&windows);
+        session.windows.setMaker(&windows);
         for (int r : open)
-            session.ouvrir_fenetre(r, NoteWindowMaker::Fill::Existing);
+            session.windows.ouvrir_fenetre(r, NoteWindowMaker::Fill::Existing);
         windows.log.clear();
     }
     TempDataHome home;
