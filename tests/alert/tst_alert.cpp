@@ -71,7 +71,7 @@ private slots:
         std::iota(all.begin(), all.end(), 1);
         FakeSession fake(rows, all);
         QCOMPARE(alert::walk(fake.session, at(10, 15, 1)), (QList<int>{100, 101}));
-        QCOMPARE(fake.windows.log, QStringList{"red 100"});
+        QCOMPARE(fake.log, QStringList{"red 100"});
         QCOMPARE(testutil::rowsOf(fake.session.table).mid(100),
                  (QList<QStringList>{{"", "sans place", "lundi 07/12 10h15", "", "1"},
                                      {"", "", "", "-1", ""},

@@ -43,23 +43,23 @@ private slots:
         empty.list.newNote();
         empty.session.table.setTextMatrix(1, Col::Text, "pain"); // typed in its window
         empty.list.newNote();
-        QCOMPARE(empty.windows.log,
+        QCOMPARE(empty.log,
                  (QStringList{"open 1 in 1 (new)", "activate 1", "open 2 in 2 (new)", "activate 2"}));
         QCOMPARE(empty.slots_(), (QStringList{"1", "2"}));
         QCOMPARE(empty.session.file.writeCount(), 0);
         List blank({{"", "", "", "", ""}}, {1});
         blank.list.newNote();
-        QCOMPARE(blank.windows.log, QStringList{"activate 1"});
+        QCOMPARE(blank.log, QStringList{"activate 1"});
         for (const char *text : {"\r\n", "\t"}) { // only spaces make a row blank
             List kept({{"", text, "", "", ""}});
             kept.list.newNote();
-            QCOMPARE(kept.windows.log, (QStringList{"open 2 in 1 (new)", "activate 1"}));
+            QCOMPARE(kept.log, (QStringList{"open 2 in 1 (new)", "activate 1"}));
         }
         List full(notes(100));
         full.list.newNote();
         full.list.remove(); // row 1
         full.list.newNote();
-        QCOMPARE(full.windows.log, (QStringList{"open 100 in 1 (new)", "activate 1"}));
+        QCOMPARE(full.log, (QStringList{"open 100 in 1 (new)", "activate 1"}));
     }
 
     // "Voir" opens the current row's window or brings it forward; "Tout afficher" does so for
@@ -73,7 +73,7 @@ private slots:
             list.list.view();
         }
         list.list.showAll();
-        QCOMPARE(list.windows.log,
+        QCOMPARE(list.log,
                  (QStringList{"close 2", "activate 3", "open 4 in 2 (existing)", "activate 2", "activate 1",
                               "open 2 in 4 (existing)", "activate 3", "activate 2"}));
     }
@@ -94,7 +94,7 @@ private slots:
         one.list.remove();
         one.list.remove();
         one.session.flushWrites(QDeadlineTimer(10000));
-        QCOMPARE(one.windows.log, QStringList{"close 1"});
+        QCOMPARE(one.log, QStringList{"close 1"});
         QCOMPARE(testutil::storedRows(one.home.folder()), notes(1));
         QCOMPARE(testutil::rowsOf(one.session.table), QList<QStringList>{kPlaceholder});
     }
@@ -111,7 +111,7 @@ private slots:
         list.session.windows.ouvrir_fenetre(2, NoteWindowMaker::Fill::Existing);
         list.list.removeAll();
         list.session.flushWrites(QDeadlineTimer(10000));
-        QCOMPARE(list.windows.log, (QStringList{"close 1", "close 2", "open 2 in 1 (existing)", "close 1"}));
+        QCOMPARE(list.log, (QStringList{"close 1", "close 2", "open 2 in 1 (existing)", "close 1"}));
         QCOMPARE(list.session.file.writeCount(), 3);
         QCOMPARE(testutil::readFile(list.home.notesPath()), QByteArray("\"\",\"\",\"\",\"\"\r\n"));
     }

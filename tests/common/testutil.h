@@ -12,7 +12,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <functional>
 #include <list>
 #include <memory>
 
@@ -41,41 +40,6 @@ public:
 
 private:
     QTemporaryDir m_dir;
-};
-
-// Note windows that only log what is done to them ("open 3 in 1 (new)", "activate 1",
-// "close 1", "red 1"); closing runs the close handler given, as a real window's does.
-class FakeWindows : public NoteWindowMaker {
-public:
-    explicit FakeWindows(std::function<void(NoteWindow &)> onClose) : m_onClose(std::move(onClose)) {}
-    NoteWindow *makeWindow(int row, int slot, Fill fill) override
-    {
-        auto &w = m_windows.emplace_back(std::make_unique<Window>(*this));
-        w->f_pos = row;
-        w->f_monindice = slot;
-        log << QStringLiteral("open %1 in %2 (%3)")
-                   .arg(row)
-                   .arg(slot)
-                   .arg(fill == Fill::New ? "new" : "existing");
-        return w.get();
-    }
-    QStringList log;
-
-private:
-    struct Window : NoteWindow {
-        explicit Window(FakeWindows &owner) : owner(owner) {}
-        void say(const char *what) { owner.log << QLatin1String(what) + u' ' + QString::number(f_monindice); }
-        void activate() override { say("activate"); }
-        void closeWindow() override
-        {
-            say("close");
-            owner.m_onClose(*this);
-        }
-        void en_rouge() override { say("red"); }
-        FakeWindows &owner;
-    };
-    std::function<void(NoteWindow &)> m_onClose;
-    std::list<std::unique_ptr<Window>> m_windows;
 };
 
 namespace testutil {
@@ -153,19 +117,47 @@ inline QByteArray notesFile(int n)
 }
 } // namespace testutil
 
-// A session of these rows on a data folder of its own; logging windows opened on `open`, in order.
-struct FakeSession {
+// A session of these rows on a data folder of its own, whose note windows only log what is done
+// to them ("open 3 in 1 (new)", "activate 1", "close 1", "red 1"); closing runs the close handler,
+// as a real window's does. Windows are opened on the rows `open`, in order, unlogged.
+struct FakeSession : NoteWindowMaker {
     explicit FakeSession(const QList<QStringList> &rows, const QList<int> &open = {})
     {
         session.table = testutil::tableOf(rows);
         session.file.setFolder(home.folder());
-        session.windows.setMaker(&windows);
+        session.windows.setMaker(this);
         for (int r : open)
-            session.windows.ouvrir_fenetre(r, NoteWindowMaker::Fill::Existing);
-        windows.log.clear();
+            session.windows.ouvrir_fenetre(r, Fill::Existing);
+        log.clear();
+    }
+    NoteWindow *makeWindow(int row, int slot, Fill fill) override
+    {
+        auto &w = m_windows.emplace_back(std::make_unique<Window>(*this));
+        w->f_pos = row;
+        w->f_monindice = slot;
+        log << QStringLiteral("open %1 in %2 (%3)")
+                   .arg(row)
+                   .arg(slot)
+                   .arg(fill == Fill::New ? "new" : "existing");
+        return w.get();
     }
     TempDataHome home;
     MockClock clock;
     Session session{clock};
-    FakeWindows windows{[this](NoteWindow &w) { session.windowClosed(w); }};
+    QStringList log;
+
+private:
+    struct Window : NoteWindow {
+        explicit Window(FakeSession &owner) : owner(owner) {}
+        void say(const char *what) { owner.log << QLatin1String(what) + u' ' + QString::number(f_monindice); }
+        void activate() override { say("activate"); }
+        void closeWindow() override
+        {
+            say("close");
+            owner.session.windowClosed(*this);
+        }
+        void en_rouge() override { say("red"); }
+        FakeSession &owner;
+    };
+    std::list<std::unique_ptr<Window>> m_windows;
 };
