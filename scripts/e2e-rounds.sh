@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every end-to-end test ROUNDS times in a row (default 20), first on a quiet machine, then
-# beside a CPU load of two workers (stress-ng), and prints the failures per test. No retry: one
+# beside a CPU load of two workers (stress-ng), and prints the failures per test; then, once per
+# pass, the tray rounds with ROUNDS rounds of each way under each window manager. No retry: one
 # failure in the rounds is a failing test. Needs a build with the tests (scripts/test.sh makes it).
 #   bash scripts/e2e-rounds.sh [ROUNDS]
 set -euo pipefail
@@ -26,6 +27,16 @@ run_rounds() {
     done
     echo "$label: $test: $failed failures in $rounds runs"
     total=$((total + failed))
+  done
+  # The tray rounds once more with ROUNDS rounds of each way, under each window manager.
+  for wm in openbox metacity; do
+    if bash "$root/tests/tray/e2e_rounds.sh" "$build/src/rappelix" "$wm" "$rounds" >"$logs/$label-rounds-$wm.log" 2>&1; then
+      rm "$logs/$label-rounds-$wm.log"
+      echo "$label: tray rounds under $wm: passed, $rounds rounds of each way"
+    else
+      echo "$label: tray rounds under $wm: FAILED"
+      total=$((total + 1))
+    fi
   done
 }
 

@@ -36,7 +36,24 @@ void TrayWindow::showMenu(QMenu *menu)
         m_window->raise();
         m_window->activateWindow();
     }
-    menu->popup(QCursor::pos());
+    // Qt closes every pop-up when the program stops being the active one. A window just taken off
+    // the screen keeps the focus until the window system tells that it lost it, a moment later:
+    // the menu opens once that is told, or it would close again at once.
+    const QWindow *focus = QGuiApplication::focusWindow();
+    if (!focus || focus->isVisible()) {
+        menu->popup(QCursor::pos());
+        return;
+    }
+    auto *told = new QObject(menu);
+    auto open = [menu, told] {
+        if (!told->parent()) // told already
+            return;
+        told->setParent(nullptr);
+        told->deleteLater();
+        menu->popup(QCursor::pos());
+    };
+    connect(qApp, &QGuiApplication::focusWindowChanged, told, open);
+    QTimer::singleShot(1000, told, open); // a focus that never tells it left
 }
 
 bool TrayWindow::available() const

@@ -54,6 +54,11 @@ QMargins frameOf(const QWidget *window)
 // frame it had when last seen framed.
 constexpr char lastFrame[] = "rappelixLastFrame";
 
+QMargins lastFrameOf(const QWidget *window)
+{
+    return window->property(lastFrame).value<QMargins>();
+}
+
 // Waits until the window manager has framed a window just shown (or shown it unframed), then
 // moves the frame where it belongs if it is not there, once; the user may move it after that.
 class FrameCheck : public QObject {
@@ -74,9 +79,15 @@ protected:
             return false;
         m_done = true;
         QTimer::singleShot(0, this, [this] {
-            const QPoint want = m_target();
-            if (m_window && m_window->frameGeometry().topLeft() != want)
-                m_window->move(want);
+            if (m_window) {
+                // Qt may learn of the frame the window manager has just put around the window
+                // after it is on screen: the window's own position, from the frame it had last,
+                // is checked and set without it.
+                const QMargins frame = framed(m_window) ? frameOf(m_window) : lastFrameOf(m_window);
+                const QPoint want = m_target() + QPoint(frame.left(), frame.top());
+                if (m_window->geometry().topLeft() != want)
+                    m_window->setGeometry(QRect(want, m_window->size()));
+            }
             deleteLater();
         });
         return false;
@@ -104,7 +115,7 @@ QMargins keepFrame(QWidget *window)
 {
     if (framed(window))
         window->setProperty(lastFrame, QVariant::fromValue(frameOf(window)));
-    return window->property(lastFrame).value<QMargins>();
+    return lastFrameOf(window);
 }
 
 void showFrameCentred(QWidget *window, const QRect &area)
