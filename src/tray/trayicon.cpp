@@ -4,12 +4,8 @@
 #include <QMouseEvent>
 #include <QTimer>
 
-TrayIcon::TrayIcon(QMenu *menu, QObject *parent) : QObject(parent)
+TrayIcon::TrayIcon(QMenu *menu, QObject *parent) : QObject(parent), m_menu(menu)
 {
-    m_icon.setToolTip(QStringLiteral("Rappelix"));
-    m_icon.setContextMenu(menu);
-    connect(&m_icon, &QSystemTrayIcon::activated, this, &TrayIcon::activated);
-    connect(&m_icon, &QSystemTrayIcon::messageClicked, this, &TrayIcon::messageClicked);
     // Qt's icon on an X11 desktop is a widget of a class of its own that acts when a button goes
     // down; the presses are kept from it and the releases acted upon here.
     qApp->installEventFilter(this);
@@ -17,18 +13,32 @@ TrayIcon::TrayIcon(QMenu *menu, QObject *parent) : QObject(parent)
 
 void TrayIcon::show(const QIcon &icon)
 {
-    m_icon.setIcon(icon);
-    m_icon.show();
+    if (!m_icon) {
+        m_icon = new QSystemTrayIcon(this);
+        m_icon->setToolTip(QStringLiteral("Rappelix"));
+        m_icon->setContextMenu(m_menu);
+        connect(m_icon, &QSystemTrayIcon::activated, this, &TrayIcon::activated);
+        connect(m_icon, &QSystemTrayIcon::messageClicked, this, &TrayIcon::messageClicked);
+    }
+    m_icon->setIcon(icon);
+    m_icon->show();
+    if (m_pending)
+        m_icon->showMessage(m_pending->first, m_pending->second, icon);
+    m_pending.reset();
 }
 
 void TrayIcon::hide()
 {
-    m_icon.hide();
+    if (m_icon)
+        m_icon->hide();
 }
 
 void TrayIcon::showMessage(const QString &title, const QString &text)
 {
-    m_icon.showMessage(title, text, m_icon.icon());
+    if (m_icon && m_icon->isVisible())
+        m_icon->showMessage(title, text, m_icon->icon());
+    else // told as soon as the icon is there
+        m_pending = {title, text};
 }
 
 void TrayIcon::activated(QSystemTrayIcon::ActivationReason reason)

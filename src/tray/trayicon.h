@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QSystemTrayIcon>
 
+#include <optional>
+
 class QMenu;
 
 // The notification-area icon, from start-up to the end of the run, with the tip "Rappelix" and
@@ -29,5 +31,9 @@ private:
     void activated(QSystemTrayIcon::ActivationReason reason);
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-    QSystemTrayIcon m_icon;
+    QMenu *m_menu;
+    // Made when first shown: making it asks the desktop, over D-Bus where there is a session bus,
+    // which kind of notification area it has.
+    QSystemTrayIcon *m_icon = nullptr;
+    std::optional<std::pair<QString, QString>> m_pending; // a message for an icon not shown yet
 };
