@@ -17,13 +17,14 @@ template <typename T = QWidget> T *c(f_test *w, const char *name)
 {
     return App::child<T>(w, name);
 }
-// Picks entry `index` of list 1, 2 or 3 (-1: the last) and presses "Ok".
+// Picks entry `index` of list 1, 2 or 3 (-1: the last, -2: as the editor chose) and presses "Ok".
 void pick(f_test *w, const QList<int> &indexes)
 {
     QTest::mouseClick(c<QPushButton>(w, "Command1"), Qt::LeftButton);
     for (int n = 0; n < indexes.size(); ++n) {
         auto *list = c<QComboBox>(w, qPrintable(QStringLiteral("Combo%1").arg(n + 1)));
-        list->setCurrentIndex(indexes[n] < 0 ? list->count() - 1 : indexes[n]);
+        if (indexes[n] != -2)
+            list->setCurrentIndex(indexes[n] == -1 ? list->count() - 1 : indexes[n]);
     }
     QTest::keyClick(c(w, "Command3"), Qt::Key_Space);
 }
@@ -95,16 +96,10 @@ private slots:
         QVERIFY(w);
         w->en_rouge();
         const QString before = c<QLabel>(w, "Label1")->text();
-        if (picked.isEmpty()) {
+        if (picked.isEmpty())
             QTest::mouseClick(c<QPushButton>(w, "Command2"), Qt::LeftButton);
-        } else {
-            QTest::mouseClick(c<QPushButton>(w, "Command1"), Qt::LeftButton);
-            for (int n = 0; n < 3; ++n) // -2: as the editor selected it
-                if (picked[n] >= 0)
-                    c<QComboBox>(w, qPrintable(QStringLiteral("Combo%1").arg(n + 1)))
-                        ->setCurrentIndex(picked[n]);
-            QTest::keyClick(c(w, "Command3"), Qt::Key_Space);
-        }
+        else
+            pick(w, picked);
         QCOMPARE(before + " > " + c<QLabel>(w, "Label1")->text(), shown);
         QCOMPARE(app.cell(1, Col::Alerted), QString());
         QCOMPARE(app.stored()[0], (QStringList{"Le 01/12 à 16:26", "pain", stored, "", ""}));

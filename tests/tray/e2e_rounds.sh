@@ -10,12 +10,7 @@ bin=$1 rounds=${3:-20} icon="" main=""
 viewable() { [ -n "$main" ] && xwininfo -id "$main" 2>/dev/null | grep -q IsViewable; }
 wm_state() { xprop -id "$main" WM_STATE 2>/dev/null | sed -n 's/.*window state: //p'; }
 active() { xprop -root _NET_ACTIVE_WINDOW | grep -q "# $(printf '0x%x' "$main")$"; }
-centred() {
-  local x y w h
-  read -r x y w h <<<"$(e2e_frame "$main")"
-  [ "$x" = $(((1280 - w) / 2)) ] && [ "$y" = $(((1024 - h) / 2)) ]
-}
-back() { viewable && [ "$(wm_state)" = Normal ] && centred && active && ! e2e_menu_shown; }
+back() { viewable && [ "$(wm_state)" = Normal ] && e2e_centred "$main" && active && ! e2e_menu_shown; }
 in_tray() { ! viewable && ! e2e_menu_shown && case $(wm_state) in Normal | Iconic) false ;; esac; } # withdrawn: no taskbar button
 
 hide_close() { xdotool key --clearmodifiers alt+F4; } # the window manager's close, to the active window
