@@ -315,9 +315,9 @@ void f_iir::Form_Load(const QString &dataFolder, SingleCopy *guard)
     m_demarrage->setChecked(m_autostart.enabled());
     if (m_pref.exists()) {
         m_tb->setChecked(true);
-        showIcons();
         if (!m_trayWindow.available())
             m_trayWindow.waitForTray();
+        showIcons();
     } else {
         restaurer_fenetre();
         // The icons come once the list is on the screen and painted, or after a second at most:
