@@ -36,11 +36,14 @@ NotesWriter::~NotesWriter()
         m_changed.wakeAll();
     }
     // A write that hangs (a dead network folder) must not hold the program's end for ever: then
-    // the thread is left to end with the process.
-    if (!m_thread->wait(QDeadlineTimer(10000)))
-        m_thread = nullptr;
-    else
+    // the thread is left to end with the process, its object kept where it can still be found.
+    if (m_thread->wait(QDeadlineTimer(10000))) {
         delete m_thread;
+        return;
+    }
+    qCWarning(lcStore) << "writer: a write still running after 10 s is left to end with the process";
+    static QList<QThread *> leftRunning;
+    leftRunning << std::exchange(m_thread, nullptr);
 }
 
 void NotesWriter::setStep(Step step)
