@@ -263,7 +263,7 @@ private slots:
         App app(testutil::notesFile(1));
         f_test *w = app.view(1);
         w->showMinimized();
-        how == "Command2" ? app.click("Command2") : app.trigger("m_toutafficher");
+        how.startsWith(u'C') ? app.click(qPrintable(how)) : app.trigger(qPrintable(how));
         QVERIFY(w->isVisible() && !w->isMinimized());
     }
 };
