@@ -42,8 +42,8 @@ NotesWriter::~NotesWriter()
         return;
     }
     qCWarning(lcStore) << "writer: a write still running after 10 s is left to end with the process";
-    static QList<QThread *> leftRunning;
-    leftRunning << std::exchange(m_thread, nullptr);
+    static auto *const leftRunning = new QList<QThread *>; // never destroyed: outlives the exit
+    *leftRunning << std::exchange(m_thread, nullptr);
 }
 
 void NotesWriter::setStep(Step step)
