@@ -27,6 +27,7 @@
 #include <QStyleOptionHeader>
 #include <QTableView>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QWindow>
 
 #include <cerrno>
@@ -136,7 +137,7 @@ protected:
 } // namespace
 
 f_iir::f_iir(const Clock &clock, QWidget *parent)
-    : QMainWindow(parent), m_clock(clock), m_session(clock), m_help(new Help(this))
+    : QWidget(parent), m_clock(clock), m_session(clock), m_help(new Help(this))
 {
     setWindowTitle(QStringLiteral("Rappelix"));
     m_session.windows.setMaker(this);
@@ -161,8 +162,15 @@ f_iir::~f_iir()
 
 void f_iir::buildWindow()
 {
+    // A menu bar above the form, nothing else: no main window's docks and tool bars, whose
+    // machinery start-up would load for nothing.
     auto *client = new QWidget(this);
-    setCentralWidget(client);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_menuBar = new QMenuBar(this);
+    layout->setMenuBar(m_menuBar);
+    layout->addWidget(client);
     twips::Form form(client);
     twips::setBackground(this, twips::kLightYellow);
     twips::setBackground(client, twips::kLightYellow);
@@ -515,7 +523,7 @@ void f_iir::m_tache_Click()
 
 void f_iir::changeEvent(QEvent *event)
 {
-    QMainWindow::changeEvent(event);
+    QWidget::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange)
         m_trayWindow.stateChanged();
 }

@@ -8,10 +8,11 @@
 #include "session/session.h"
 #include "tray/traywindow.h"
 
-#include <QMainWindow>
 #include <QPointer>
+#include <QWidget>
 
 class Help;
+class QMenuBar;
 class NoteTableModel;
 class QAction;
 class QFrame;
@@ -29,7 +30,7 @@ class AlertTimer;
 // file, open note windows) and makes the note windows, and composes the list commands, the tray,
 // the alert timer and its notices, printing and help; its handlers, named after their controls,
 // forward to them.
-class f_iir : public QMainWindow, private NoteWindowMaker {
+class f_iir : public QWidget, private NoteWindowMaker {
     Q_OBJECT
 public:
     explicit f_iir(const Clock &clock, QWidget *parent = nullptr);
@@ -121,6 +122,8 @@ private:
     QPushButton *Command1 = nullptr;
     QPushButton *Command2 = nullptr;
     QPushButton *Command3 = nullptr;
+    QMenuBar *m_menuBar = nullptr;
+    QMenuBar *menuBar() const { return m_menuBar; }
     // Fichier: Réduire, Imprimer, Quitter.
     QMenu *m_fichier = nullptr;
     QAction *m_tache = nullptr;

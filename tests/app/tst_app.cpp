@@ -202,7 +202,7 @@ private slots:
         App app(testutil::records({{"Le 01/12 à 16:26", "pain", "mercredi 16/12 19h45", ""}}));
         if (app.gri->columnWidth(1) < static_cast<QAbstractItemView *>(app.gri)->sizeHintForColumn(1))
             cut << app.cell(1, Col::Alert);
-        QCOMPARE(app.w.centralWidget()->width(), 575); // 8625 twips
+        QCOMPARE(app.w.width(), 575); // 8625 twips
         for (const char *command : {"m_reinit", "m_apropos"}) {
             QTimer::singleShot(0, [&] {
                 auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
