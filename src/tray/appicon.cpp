@@ -1,23 +1,15 @@
 #include "appicon.h"
 
-#include <QImageReader>
+#include <QImage>
 #include <QPixmap>
-
-const QList<int> &applicationIconSizes()
-{
-    static const QList<int> sizes = {16, 22, 24, 32, 48, 64, 128};
-    return sizes;
-}
 
 QIcon applicationIcon()
 {
     QIcon icon;
-    for (int size : applicationIconSizes()) {
-        // Read as the PNGs they are: left to guess, the reader would first load every image
-        // plugin installed to ask each one about the file.
-        QImageReader reader(QStringLiteral(":/icons/rappelix-%1.png").arg(size), "png");
-        reader.setAutoDetectImageFormat(false);
-        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    for (const IconPixels &rendering : applicationIconPixels()) {
+        const QImage image(reinterpret_cast<const uchar *>(rendering.pixels), rendering.size, rendering.size,
+                           rendering.size * int(sizeof *rendering.pixels), QImage::Format_ARGB32_Premultiplied);
+        icon.addPixmap(QPixmap::fromImage(image));
     }
     return icon;
 }

@@ -8,6 +8,11 @@
 // shows on a desktop without Qt's SVG plugins, where the tray icon is the only way back.
 QIcon applicationIcon();
 
-// The sizes the program carries, in pixels. Each is decoded at start-up, so the 256-pixel
+// The renderings the program carries, as the build turned them into pixels (premultiplied ARGB,
+// one word per pixel, row by row): decoding PNG at start-up took time and memory. The 256-pixel
 // rendering is only installed for the desktop's launchers, not built in.
-const QList<int> &applicationIconSizes();
+struct IconPixels {
+    int size;
+    const unsigned int *pixels;
+};
+const QList<IconPixels> &applicationIconPixels();

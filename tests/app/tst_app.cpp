@@ -1,4 +1,5 @@
 // The main window through its controls: start and end, the highlight after a removal, messages, keys.
+#include "tray/appicon.h"
 #include "ui/msgbox.h"
 #include "testapp.h"
 
@@ -152,6 +153,17 @@ private slots:
         app.click("Command2");
         f_test *w = app.windowOf(highlighted);
         QCOMPARE(w ? App::child<QPlainTextEdit>(w, "Text2")->toPlainText() : QString(), shown);
+    }
+
+    // The icon is built in as pixels at build time: each size is its PNG rendering, pixel for pixel.
+    void iconIsItsRenderings()
+    {
+        const QIcon icon = applicationIcon();
+        for (int size : {16, 22, 24, 32, 48, 64, 128}) {
+            const QImage png(QStringLiteral(RAPPELIX_ICONS "/rappelix-%1.png").arg(size));
+            QCOMPARE(icon.pixmap(QSize(size, size)).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                     png.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+        }
     }
 
     // "Aide..." twice: one help window, with the written text; what is typed there is gone once
