@@ -178,6 +178,9 @@ e2e_frame() {
   echo "$((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))"
 }
 
+# Whether window $1 is on the screen (mapped, and its parents too).
+e2e_viewable() { xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
+
 # Whether window $1's frame is centred on the 1280 x 1024 screen.
 e2e_centred() {
   local x y w h

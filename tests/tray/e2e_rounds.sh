@@ -7,7 +7,7 @@ E2E_WM=$2
 . "$(dirname "$0")/../e2e/lib.sh"
 bin=$1 rounds=${3:-20} icon="" main=""
 
-viewable() { [ -n "$main" ] && xwininfo -id "$main" 2>/dev/null | grep -q IsViewable; }
+viewable() { [ -n "$main" ] && e2e_viewable "$main"; }
 wm_state() { xprop -id "$main" WM_STATE 2>/dev/null | sed -n 's/.*window state: //p'; }
 active() { xprop -root _NET_ACTIVE_WINDOW | grep -q "# $(printf '0x%x' "$main")$"; }
 back() { viewable && [ "$(wm_state)" = Normal ] && e2e_centred "$main" && active && ! e2e_menu_shown; }
@@ -31,7 +31,7 @@ e2e_until 10 eval 'main=$(e2e_main_of "$E2E_APP")' || e2e_fail "no main window"
 e2e_until 10 eval '[ "$(wm_state)" = Iconic ]' || e2e_fail "the window does not wait minimised: $(wm_state)"
 sleep 3 # the panel comes late
 e2e_start_tray
-e2e_until 10 eval 'icon=$(e2e_icon_of "$E2E_APP") && xwininfo -id "$icon" | grep -q IsViewable' ||
+e2e_until 10 eval 'icon=$(e2e_icon_of "$E2E_APP") && e2e_viewable "$icon"' ||
   e2e_fail "the icon is not in the notification area"
 e2e_until 5 in_tray || e2e_fail "the window did not join the icon: $(wm_state)"
 back_click
@@ -41,7 +41,7 @@ for hide in ${E2E_HIDE:-close reduce minimise}; do
     for ((i = 1; i <= rounds; i++)); do
       what="$hide then $way, round $i"
       hide_$hide
-      e2e_until 5 in_tray || e2e_fail "$what: the window did not go to the tray ($(wm_state))"
+      e2e_until 5 in_tray || e2e_fail "$what: the window did not go to the tray ($(wm_state), $(viewable || echo "not ")viewable, $(xprop -root _NET_ACTIVE_WINDOW))"
       back_$way
       e2e_until 5 back || e2e_fail "$what: the window did not come back centred and active ($(wm_state), $(e2e_frame "$main"))"
     done

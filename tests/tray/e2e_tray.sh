@@ -5,10 +5,9 @@ E2E_TRAY=1
 . "$(dirname "$0")/../e2e/lib.sh"
 bin=$1
 
-viewable() { xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
 reduce() { # "Réduire", the first entry of "&Fichier"
   e2e_menu "$main" f Return
-  e2e_until 5 eval '! viewable "$main" && ! e2e_menu_shown' || e2e_fail "the main window did not hide"
+  e2e_until 5 eval '! e2e_viewable "$main" && ! e2e_menu_shown' || e2e_fail "the main window did not hide"
 }
 
 printf '"Le 01/12 \xe0 16:26","Acheter du pain","lundi 08/12 9h30",""\r\n' >"$E2E_DATA/planifs.txt"
@@ -23,9 +22,9 @@ main=$(e2e_main_of "$E2E_APP" "$icon")
 echo "-- the left button brings the hidden window back when released, not when pressed"
 reduce
 xdotool mousemove --window "$icon" 8 8 mousedown 1
-! e2e_until 1 viewable "$main" || e2e_fail "the window came back on the press"
+! e2e_until 1 e2e_viewable "$main" || e2e_fail "the window came back on the press"
 xdotool mouseup 1
-e2e_until 5 viewable "$main" || e2e_fail "a left click did not show the main window"
+e2e_until 5 e2e_viewable "$main" || e2e_fail "a left click did not show the main window"
 
 echo "-- a click while the window is shown centres it again; a double click shows it once, to stay"
 xdotool windowmove "$main" 0 0
@@ -34,14 +33,14 @@ xdotool mousemove --window "$icon" 8 8 click 1
 e2e_until 5 e2e_centred "$main" || e2e_fail "a click did not centre the window shown: $(e2e_frame "$main")"
 reduce
 xdotool mousemove --window "$icon" 8 8 click --repeat 2 --delay 100 1
-e2e_until 5 eval 'viewable "$main" && e2e_centred "$main"' || e2e_fail "a double click did not show the window centred"
-! e2e_until 1 eval '! viewable "$main"' || e2e_fail "the window went again after a double click"
+e2e_until 5 eval 'e2e_viewable "$main" && e2e_centred "$main"' || e2e_fail "a double click did not show the window centred"
+! e2e_until 1 eval '! e2e_viewable "$main"' || e2e_fail "the window went again after a double click"
 [ "$(xdotool search --onlyvisible --pid "$E2E_APP" | grep -cxv "$icon")" = 1 ] || e2e_fail "not one window"
 
 second_start() {
   reduce
   timeout 20 env LANG=fr_FR.UTF-8 "$bin" >/dev/null 2>&1 || e2e_fail "the second copy failed or did not end"
-  e2e_until 5 viewable "$main" || e2e_fail "the first copy did not come forward"
+  e2e_until 5 e2e_viewable "$main" || e2e_fail "the first copy did not come forward"
 }
 echo "-- a second start brings the first copy forward and ends without writing"
 second_start
