@@ -19,7 +19,7 @@ hide_minimise() { xdotool windowminimize "$main"; }
 back_click() { xdotool mousemove --window "$icon" 8 8 click 1; }
 back_menu() { # "&Restaurer"
   xdotool mousemove --window "$icon" 8 8 click 3
-  e2e_until 5 e2e_menu_shown || e2e_fail "$what: the icon's menu did not open"
+  e2e_until 5 e2e_menu_shown || e2e_fail "$what: the icon's menu did not open ($(wm_state), $(viewable || echo "not ")viewable, $(xprop -root _NET_ACTIVE_WINDOW))"
   xdotool key r
 }
 back_start() { timeout 20 env LANG=fr_FR.UTF-8 "$bin" >/dev/null 2>&1 || e2e_fail "the second copy failed"; }
