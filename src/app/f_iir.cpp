@@ -329,7 +329,7 @@ void f_iir::Form_Load(const QString &dataFolder, SingleCopy *guard)
     } else {
         restaurer_fenetre();
         // The icons come once the list is on the screen and painted, or after a second at most:
-        // decoding them and the exchanges with the notification area take a few milliseconds.
+        // setting them on the windows and the exchanges with the notification area take milliseconds.
         connect(&m_trayWindow, &TrayWindow::exposed, this, &f_iir::showIcons,
                 Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
         QTimer::singleShot(1000, this, &f_iir::showIcons);
