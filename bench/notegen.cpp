@@ -46,22 +46,22 @@ QDate today()
     return QDate(2026, 12, 7);
 }
 
-void fill(NoteTable &table, int n)
+void fill(NoteTable &table, int n, QDate day)
 {
     std::mt19937 rng(20261207u + unsigned(n));
-    std::uniform_int_distribution<int> percent(0, 99), day(0, alert::kDays - 1),
+    std::uniform_int_distribution<int> percent(0, 99), days(0, alert::kDays - 1),
         hour(alert::kFirstHour, alert::kLastHour), quarter(0, 3), minute(0, 59), daysAgo(0, 60);
     const QLocale fr(QLocale::French, QLocale::France);
     QStringList dayTexts;
     for (int d = 0; d < alert::kDays; ++d)
-        dayTexts << alert::dayText(today().addDays(d), fr);
+        dayTexts << alert::dayText(day.addDays(d), fr);
     const QStringList quarters = alert::minuteEntries();
 
     table.reserve(n + 1);
     for (int row = 1; row <= n; ++row) {
         if (row > 1)
             table.AddItem();
-        const QDate created = today().addDays(-daysAgo(rng));
+        const QDate created = day.addDays(-daysAgo(rng));
         table.setTextMatrix(row, Col::Stamp,
                             QStringLiteral("Le %1 à %2")
                                 .arg(created.toString(QStringLiteral("dd/MM")),
@@ -70,8 +70,8 @@ void fill(NoteTable &table, int n)
         table.setTextMatrix(row, Col::Slot, QString());
         const int p = percent(rng);
         if (p < 35) {
-            // One alert in six today; a third of those have fallen due already.
-            const int d = p < 6 ? 0 : day(rng);
+            // One alert in six on the day; a third of those have been raised already.
+            const int d = p < 6 ? 0 : days(rng);
             table.setTextMatrix(
                 row, Col::Alert,
                 alert::compose(dayTexts[d], QString::number(hour(rng)), quarters[quarter(rng)]));
@@ -80,18 +80,18 @@ void fill(NoteTable &table, int n)
         } else if (p < 45) {
             // An alert of a past day, already raised.
             table.setTextMatrix(row, Col::Alert,
-                                alert::compose(alert::dayText(today().addDays(-1 - day(rng)), fr),
+                                alert::compose(alert::dayText(day.addDays(-1 - days(rng)), fr),
                                                QString::number(hour(rng)), quarters[quarter(rng)]));
             table.setTextMatrix(row, Col::Alerted, QStringLiteral("1"));
         }
     }
 }
 
-QByteArray notesFile(int n)
+QByteArray notesFile(int n, QDate day)
 {
     NoteTable table;
     table.setUp();
-    fill(table, n);
+    fill(table, n, day);
     return notescodec::encode(table);
 }
 

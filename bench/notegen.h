@@ -12,12 +12,12 @@ namespace benchdata {
 // The day the alerts are placed around: a Monday, like a working week's start.
 QDate today();
 
-// Fills a freshly set-up table with n notes (n >= 1); the same n always gives the same notes.
-// About a third of the notes have an alert within the next fifteen days, some of them today,
-// and some of today's have already fallen due.
-void fill(NoteTable &table, int n);
+// Fills a freshly set-up table with n notes (n >= 1); the same n and day always give the same
+// notes. About a third of the notes have an alert within fifteen days of the day, some of them on
+// the day itself, and some of those have already been raised.
+void fill(NoteTable &table, int n, QDate day = today());
 
 // The bytes of the notes file of such a table.
-QByteArray notesFile(int n);
+QByteArray notesFile(int n, QDate day = today());
 
 } // namespace benchdata
