@@ -24,32 +24,36 @@ FileStamp FileStamp::of(const QString &path)
     return s;
 }
 
-NotesWriter::NotesWriter(QObject *parent) : QObject(parent) {}
+NotesWriter::NotesWriter(QObject *parent) : QObject(parent)
+{
+    m_shared->owner = this;
+}
 
 NotesWriter::~NotesWriter()
 {
+    {
+        QMutexLocker lock(&m_shared->mutex);
+        m_shared->stop = true;
+        m_shared->owner = nullptr;
+        m_shared->changed.wakeAll();
+    }
     if (!m_thread)
         return;
-    {
-        QMutexLocker lock(&m_mutex);
-        m_stop = true;
-        m_changed.wakeAll();
-    }
     // A write that hangs (a dead network folder) must not hold the program's end for ever: then
     // the thread is left to end with the process, its object kept where it can still be found.
-    if (m_thread->wait(QDeadlineTimer(10000))) {
+    if (m_thread->wait(QDeadlineTimer(m_endWait))) {
         delete m_thread;
         return;
     }
-    qCWarning(lcStore) << "writer: a write still running after 10 s is left to end with the process";
+    qCWarning(lcStore) << "writer: a write still running at the end is left to end with the process";
     static auto *const leftRunning = new QList<QThread *>; // never destroyed: outlives the exit
     *leftRunning << std::exchange(m_thread, nullptr);
 }
 
 void NotesWriter::setStep(Step step)
 {
-    QMutexLocker lock(&m_mutex);
-    m_step = std::move(step);
+    QMutexLocker lock(&m_shared->mutex);
+    m_shared->step = std::move(step);
 }
 
 SaveResult NotesWriter::writeFile(const QString &path, const QByteArray &bytes)
@@ -63,50 +67,52 @@ SaveResult NotesWriter::writeFile(const QString &path, const QByteArray &bytes)
 void NotesWriter::submit(const QString &path, const QByteArray &bytes, bool keep,
                          std::optional<FileStamp> expected)
 {
-    QMutexLocker lock(&m_mutex);
+    QMutexLocker lock(&m_shared->mutex);
     if (!keep)
-        std::erase_if(m_queue, [&](const Job &job) { return !job.keep && job.path == path; });
-    m_queue.push_back(Job{path, bytes, keep, expected});
+        std::erase_if(m_shared->queue, [&](const Job &job) { return !job.keep && job.path == path; });
+    m_shared->queue.push_back(Job{path, bytes, keep, expected});
     if (!m_thread) {
-        m_thread = QThread::create([this] { run(); });
+        m_thread = QThread::create([shared = m_shared] { run(shared); });
         m_thread->setObjectName(QStringLiteral("writer"));
         m_thread->start();
     }
-    m_changed.wakeAll();
+    m_shared->changed.wakeAll();
 }
 
-void NotesWriter::run()
+void NotesWriter::run(const std::shared_ptr<Shared> &shared)
 {
-    QMutexLocker lock(&m_mutex);
+    Shared &s = *shared;
+    QMutexLocker lock(&s.mutex);
     for (;;) {
-        while (m_queue.empty() && !m_stop)
-            m_changed.wait(&m_mutex);
-        if (m_queue.empty())
+        while (s.queue.empty() && !s.stop)
+            s.changed.wait(&s.mutex);
+        if (s.queue.empty())
             return;
-        const Job job = m_queue.front();
-        m_queue.pop_front();
-        m_running = true;
-        const Step step = m_step;
+        const Job job = s.queue.front();
+        s.queue.pop_front();
+        s.running = true;
+        const Step step = s.step;
         lock.unlock();
-        const Done done = write(job, step);
+        const Done done = write(s, job, step);
         lock.relock();
-        m_running = false;
-        m_done.append(done);
+        s.running = false;
+        s.done.append(done);
         if (job.keep && !done.result) {
-            for (const Job &after : m_queue)
-                m_done.append(Done{after.path, after.bytes, done.result, {}});
-            m_queue.clear();
+            for (const Job &after : s.queue)
+                s.done.append(Done{after.path, after.bytes, done.result, {}});
+            s.queue.clear();
         }
-        m_changed.wakeAll();
-        QMetaObject::invokeMethod(this, &NotesWriter::written, Qt::QueuedConnection);
+        s.changed.wakeAll();
+        if (s.owner)
+            QMetaObject::invokeMethod(s.owner, &NotesWriter::written, Qt::QueuedConnection);
     }
 }
 
-NotesWriter::Done NotesWriter::write(const Job &job, const Step &step)
+NotesWriter::Done NotesWriter::write(Shared &shared, const Job &job, const Step &step)
 {
     Done done{job.path, job.bytes, {}, {}};
     // What another program wrote since the file was last looked at is not written over.
-    if (!job.keep && FileStamp::of(job.path) != job.expected.value_or(m_wrote)) {
+    if (!job.keep && FileStamp::of(job.path) != job.expected.value_or(shared.wrote)) {
         qCDebug(lcStore) << "write: another program changed" << job.path << "since; merged first";
         done.changed = true;
         done.result = SaveResult::failure(SaveResult::Step::Changed, 0, job.path);
@@ -116,27 +122,27 @@ NotesWriter::Done NotesWriter::write(const Job &job, const Step &step)
     if (done.result)
         done.stamp = FileStamp::of(job.path);
     if (!job.keep)
-        m_wrote = done.result ? done.stamp : FileStamp::of(job.path);
+        shared.wrote = done.result ? done.stamp : FileStamp::of(job.path);
     return done;
 }
 
 bool NotesWriter::waitIdle(QDeadlineTimer deadline)
 {
-    QMutexLocker lock(&m_mutex);
-    while (!m_queue.empty() || m_running)
-        if (!m_changed.wait(&m_mutex, deadline))
-            return m_queue.empty() && !m_running;
+    QMutexLocker lock(&m_shared->mutex);
+    while (!m_shared->queue.empty() || m_shared->running)
+        if (!m_shared->changed.wait(&m_shared->mutex, deadline))
+            return m_shared->queue.empty() && !m_shared->running;
     return true;
 }
 
 bool NotesWriter::idle()
 {
-    QMutexLocker lock(&m_mutex);
-    return m_queue.empty() && !m_running;
+    QMutexLocker lock(&m_shared->mutex);
+    return m_shared->queue.empty() && !m_shared->running;
 }
 
 QList<NotesWriter::Done> NotesWriter::takeResults()
 {
-    QMutexLocker lock(&m_mutex);
-    return std::exchange(m_done, {});
+    QMutexLocker lock(&m_shared->mutex);
+    return std::exchange(m_shared->done, {});
 }

@@ -12,6 +12,7 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 
 // What identifies a file's content on disk without reading it: a change of any of these means
@@ -59,6 +60,9 @@ public:
     // The step that writes one file: the folder made again if it went, then saveWhole().
     static SaveResult writeFile(const QString &path, const QByteArray &bytes);
     void setStep(Step step); // for tests: a write that can be held back
+    // How long the writer's end waits for a write under way (10 s) before it leaves it to finish
+    // on its own; for tests.
+    void setEndWait(int ms) { m_endWait = ms; }
 
 signals:
     void written(); // results are waiting
@@ -70,16 +74,23 @@ private:
         bool keep = false;
         std::optional<FileStamp> expected;
     };
-    void run();
-    Done write(const Job &job, const Step &step);
+    // What the thread works on. The thread holds it too: a write left running at the writer's
+    // end finishes on it, never on the writer that is gone.
+    struct Shared {
+        QMutex mutex;
+        QWaitCondition changed;
+        std::deque<Job> queue;
+        QList<Done> done;
+        bool running = false; // a job is being written
+        bool stop = false;
+        Step step = &NotesWriter::writeFile;
+        FileStamp wrote;             // the notes file as the thread last left it (its own)
+        NotesWriter *owner = nullptr; // told of results; none once the writer has gone
+    };
+    static void run(const std::shared_ptr<Shared> &shared);
+    static Done write(Shared &shared, const Job &job, const Step &step);
 
+    std::shared_ptr<Shared> m_shared = std::make_shared<Shared>();
     QThread *m_thread = nullptr;
-    QMutex m_mutex;
-    QWaitCondition m_changed;
-    std::deque<Job> m_queue;
-    QList<Done> m_done;
-    bool m_running = false; // a job is being written
-    bool m_stop = false;
-    Step m_step = &NotesWriter::writeFile;
-    FileStamp m_wrote; // the notes file as this writer last left it (writer thread only)
+    int m_endWait = 10000;
 };
