@@ -16,9 +16,18 @@ in_tray() { ! viewable && ! e2e_menu_shown && case $(wm_state) in Normal | Iconi
 hide_close() { xdotool key --clearmodifiers alt+F4; } # the window manager's close, to the active window
 hide_reduce() { e2e_menu "$main" f Return; }       # "Réduire", the first entry of "&Fichier"
 hide_minimise() { xdotool windowminimize "$main"; }
-back_click() { xdotool mousemove --window "$icon" 8 8 click 1; }
+# The pointer onto the icon, then a click once X says the icon is under it. A window manager's
+# effect can be there first: metacity's minimise maps a window of its own under the pointer for a
+# moment, and a click sent then is metacity's.
+click_icon() {
+  xdotool mousemove --window "$icon" 8 8
+  e2e_until 5 eval 'xwininfo -tree -id "$(xdotool getmouselocation --shell | sed -n "s/^WINDOW=//p")" |
+    grep -q "$(printf "0x%x " "$icon")"' || e2e_fail "${what:-start}: the pointer is not over the icon: $(xdotool getmouselocation)"
+  xdotool click "$1"
+}
+back_click() { click_icon 1; }
 back_menu() { # "&Restaurer"
-  xdotool mousemove --window "$icon" 8 8 click 3
+  click_icon 3
   e2e_until 5 e2e_menu_shown || e2e_fail "$what: the icon's menu did not open ($(wm_state), $(viewable || echo "not ")viewable, $(xprop -root _NET_ACTIVE_WINDOW))"
   xdotool key r
 }
