@@ -5,6 +5,10 @@
 
 std::optional<CommandLineAnswer> answerCommandLine(const QStringList &arguments)
 {
+    // The usual start, from the menu or at log-in, has nothing to parse: the parser's code then
+    // stays out of memory.
+    if (arguments.size() <= 1)
+        return std::nullopt;
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});

@@ -149,7 +149,7 @@ void Session::checkDisk()
     if (now == m_known)
         return;
     QFile f(path);
-    if (now.exists && !f.open(QIODevice::ReadOnly))
+    if (now.exists && !f.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return;
     const QByteArray theirs = now.exists ? f.readAll() : QByteArray();
     if (f.error() != QFileDevice::NoError || FileStamp::of(path) != now)

@@ -63,7 +63,7 @@ int NotesFile::charger_notes(NoteTable &table)
     m_loadedStamp = FileStamp::of(path());
     if (!file.exists())
         return 0;
-    if (QFileInfo(path()).isDir() || !file.open(QIODevice::ReadOnly)) {
+    if (QFileInfo(path()).isDir() || !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         // A file that is there but cannot be read must not be replaced by an empty table: it is
         // put aside now, before anything is written, and the caller tells the user where.
         m_readError = QFileInfo(path()).isDir() ? ReadError::Folder : ReadError::Refused;
