@@ -32,6 +32,9 @@
 
 #include <cerrno>
 #include <cstring>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace {
 // The list's headers. Qt sizes every section as if its caption were bold, for a section
@@ -345,6 +348,11 @@ void f_iir::showIcons()
     const QIcon icon = applicationIcon();
     QApplication::setWindowIcon(icon);
     m_tray->show(icon);
+    // The start-up is over. What it used in passing (the font list read, the icon drawn at every
+    // size) is handed back to the system rather than kept by the process for its whole life.
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
 }
 
 void f_iir::setUpGrid()
