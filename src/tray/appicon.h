@@ -9,10 +9,12 @@
 QIcon applicationIcon();
 
 // The renderings the program carries, as the build turned them into pixels (premultiplied ARGB,
-// one word per pixel, row by row): decoding PNG at start-up took time and memory. The 256-pixel
-// rendering is only installed for the desktop's launchers, not built in.
+// one word per pixel, row after row): decoding PNG at start-up took time and memory. The pixels
+// are packed as runs, an eighth of their size: a word 0x80000000 | n is followed by one pixel
+// that comes n times, a word n below that by n pixels as they come. The 256-pixel rendering is
+// only installed for the desktop's launchers, not built in.
 struct IconPixels {
     int size;
-    const unsigned int *pixels;
+    const unsigned int *runs;
 };
 const QList<IconPixels> &applicationIconPixels();

@@ -1,9 +1,42 @@
 // Build tool: writes the application icon's PNG renderings as C++ arrays of premultiplied ARGB
-// pixels, so that the program shows its icon without decoding PNG at start-up.
+// pixels, packed as runs (see tray/appicon.h), so that the program shows its icon without
+// decoding PNG at start-up.
 //   iconpixels <output.cpp> <size>=<file.png>...
 #include <QFile>
 #include <QImage>
+#include <QList>
 #include <QTextStream>
+
+namespace {
+
+// Row after row, a run of two or more equal pixels is (0x80000000 | count, pixel); the pixels
+// between runs are (count, pixel...).
+QList<QRgb> packed(const QImage &image)
+{
+    QList<QRgb> pixels;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        pixels.append(QList<QRgb>(line, line + image.width()));
+    }
+    QList<QRgb> out;
+    for (qsizetype i = 0; i < pixels.size();) {
+        qsizetype j = i + 1;
+        while (j < pixels.size() && pixels[j] == pixels[i])
+            ++j;
+        if (j - i >= 2) {
+            out << (0x80000000u | QRgb(j - i)) << pixels[i];
+            i = j;
+            continue;
+        }
+        while (j < pixels.size() && !(j + 1 < pixels.size() && pixels[j] == pixels[j + 1]))
+            ++j;
+        out << QRgb(j - i) << pixels.mid(i, j - i);
+        i = j;
+    }
+    return out;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -25,11 +58,9 @@ int main(int argc, char **argv)
         if (image.isNull() || image.width() != size || image.height() != size)
             return 1;
         s << "const unsigned int icon" << size << "[] = {";
-        for (int y = 0; y < size; ++y) {
-            const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-            for (int x = 0; x < size; ++x)
-                s << ((x % 8) ? " " : "\n    ") << "0x" << QString::number(line[x], 16).rightJustified(8, u'0') << "u,";
-        }
+        const QList<QRgb> words = packed(image);
+        for (qsizetype k = 0; k < words.size(); ++k)
+            s << ((k % 8) ? " " : "\n    ") << "0x" << QString::number(words[k], 16).rightJustified(8, u'0') << "u,";
         s << "\n};\n";
         entries << QStringLiteral("    {%1, icon%1},\n").arg(size);
     }
