@@ -164,6 +164,9 @@ private slots:
             QCOMPARE(icon.pixmap(QSize(size, size)).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
                      png.convertToFormat(QImage::Format_ARGB32_Premultiplied));
         }
+        // Sizes in between are scaled down from the next rendering, never up from the largest.
+        QCOMPARE(icon.pixmap(QSize(20, 20)).size(), QSize(20, 20));
+        QCOMPARE(icon.actualSize(QSize(256, 256)), QSize(128, 128));
     }
 
     // "Aide..." twice: one help window, with the written text; what is typed there is gone once
