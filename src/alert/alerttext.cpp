@@ -1,7 +1,5 @@
 #include "alerttext.h"
 
-#include <algorithm>
-
 namespace alert {
 
 QString dayText(QDate date, const QLocale &locale)
@@ -37,10 +35,16 @@ QString compose(const QString &day, const QString &hour, const QString &minutes)
 
 QString widestAlert(const std::function<int(const QString &)> &width, const QLocale &locale)
 {
+    // Each text measured once: measuring shapes the text, most of what sizing the columns costs.
     auto widest = [&width](const QStringList &texts) {
-        return *std::max_element(texts.begin(), texts.end(), [&width](const QString &a, const QString &b) {
-            return width(a) < width(b);
-        });
+        QString best;
+        int bestWidth = -1;
+        for (const QString &text : texts)
+            if (const int w = width(text); w > bestWidth) {
+                best = text;
+                bestWidth = w;
+            }
+        return best;
     };
     QStringList names, days, months;
     for (int d = 0; d < 7; ++d)

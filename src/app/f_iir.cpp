@@ -37,7 +37,7 @@
 #endif
 
 namespace {
-// The list's headers. Qt sizes every section as if its caption were bold, for a section
+// The list's column header. Qt sizes every section as if its caption were bold, for a section
 // highlighted by the selection; these never are, and measuring in bold loads a second face of
 // the font at every start.
 class ListHeader : public QHeaderView {
@@ -189,7 +189,8 @@ void f_iir::buildWindow()
     gri->setObjectName(QStringLiteral("gri"));
     gri->setAccessibleName(QStringLiteral("Liste des notes"));
     gri->setHorizontalHeader(new ListHeader(Qt::Horizontal, gri));
-    gri->setVerticalHeader(new ListHeader(Qt::Vertical, gri));
+    // Hidden before the list has a model, the row header is never measured.
+    gri->verticalHeader()->hide();
     form.place(gri, twips::rect(30, 120, 8595, 2295));
     gri->setModel(m_model);
     gri->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -197,7 +198,6 @@ void f_iir::buildWindow()
     gri->setEditTriggers(QAbstractItemView::NoEditTriggers);
     gri->setWordWrap(false);
     gri->setTabKeyNavigation(false); // Tab leaves the list for the buttons
-    gri->verticalHeader()->hide();
     gri->verticalHeader()->setDefaultSectionSize(gri->fontMetrics().height() + 6);
     connect(gri, &QTableView::doubleClicked, this, [this](const QModelIndex &) { gri_DblClick(); });
     connect(gri->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
