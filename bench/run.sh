@@ -2,12 +2,12 @@
 # Builds the benchmarks and the program, runs them all (the start-up benchmark under Xvfb
 # beside xpad and a bare Qt window) and prints one table of the figures against their targets,
 # in Markdown.
-#   bash bench/run.sh            (BUILD_DIR=build-bench by default; RUNS=11 start-ups each)
+#   bash bench/run.sh            (BUILD_DIR=build-bench by default; RUNS=21 start-ups each)
 # The raw outputs stay in <build>/bench/results/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build-bench}
-runs=${RUNS:-11}
+runs=${RUNS:-21}
 bigRuns=${BIG_RUNS:-5}
 reps=${REPETITIONS:-5}
 
