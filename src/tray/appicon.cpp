@@ -52,10 +52,8 @@ public:
         const qreal ratio = painter->device()->devicePixelRatio();
         QPixmap shown = pixmap((QSizeF(rect.size()) * ratio).toSize(), mode, state);
         shown.setDevicePixelRatio(ratio);
-        const QSize side = shown.deviceIndependentSize().toSize();
-        painter->drawPixmap(QRect(rect.topLeft() + QPoint((rect.width() - side.width()) / 2,
-                                                          (rect.height() - side.height()) / 2),
-                                  side),
+        painter->drawPixmap(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter,
+                                                shown.deviceIndependentSize().toSize(), rect),
                             shown);
     }
     QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
