@@ -295,11 +295,10 @@ void f_iir::Form_Load(const QString &dataFolder, SingleCopy *guard)
     m_session.guard = guard;
     if (guard) {
         connect(guard, &SingleCopy::restoreRequested, this, &f_iir::restaurer_fenetre);
-        // Notes lost with their folder are written again at the next tick.
-        connect(guard, &SingleCopy::folderRemade, this, [this] { m_session.flags.textChanged = true; });
     }
     m_session.writeFailed = [this](const SaveResult &result) { reportWriteFailure(result); };
     m_session.keptBoth = [this](int notes, const QString &copy) { reportKeptBoth(notes, copy); };
+    m_session.copiesMerged = [this](const QStringList &copies) { reportCopiesMerged(copies); };
     m_session.windows.clear();
     m_session.flags = Flags{};
     lire_zone_travail();
@@ -422,6 +421,23 @@ void f_iir::reportKeptBoth(int notes, const QString &copy)
                                    "liste. Le fichier tel que l'autre programme l'a laissé est copié "
                                    "dans « %2 ».")
                         .arg(which, QDir::toNativeSeparators(copy)));
+}
+
+void f_iir::reportCopiesMerged(const QStringList &copies)
+{
+    QStringList names;
+    for (const QString &copy : copies)
+        names << QStringLiteral("« %1 »").arg(QFileInfo(copy).fileName());
+    MsgBox::warning(this, (copies.size() == 1 ? QStringLiteral("Un outil de synchronisation a laissé une "
+                                                                   "autre version des notes, %1 : ses notes "
+                                                                   "sont maintenant dans la liste.")
+                                                   : QStringLiteral("Un outil de synchronisation a laissé "
+                                                                    "d'autres versions des notes, %1 : leurs "
+                                                                    "notes sont maintenant dans la liste."))
+                                  .arg(names.join(QStringLiteral(", "))) +
+                              QStringLiteral("\n\nUne fois les notes écrites, Rappelix retire la copie "
+                                             "(ou la renomme « planifs-conflit-… » s'il lui manque une de "
+                                             "ses notes)."));
 }
 
 void f_iir::closeEvent(QCloseEvent *event)

@@ -98,6 +98,7 @@ private:
     QString failureText(const QString &what, const SaveResult &result) const;
     void reportWriteFailure(const SaveResult &result);
     void reportKeptBoth(int notes, const QString &copy);
+    void reportCopiesMerged(const QStringList &copies);
 
     // The rooms it composes.
     const Clock &m_clock;

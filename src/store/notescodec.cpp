@@ -214,6 +214,7 @@ ReadResult decode(QByteArrayView bytes, NoteTable &table)
             complete = in.field(f[i], i == 3);
         if (!complete) {
             result.exact = false;
+            result.cut = true;
             break;
         }
         // A raw line break inside a note text is written back as "~".

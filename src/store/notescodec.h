@@ -12,6 +12,7 @@ QByteArray encode(const NoteTable &table);
 struct ReadResult {
     int records = 0;   // complete records loaded
     bool exact = true; // writing the loaded table back gives the very same bytes
+    bool cut = false;  // the bytes end inside a record: a file caught being written, or cut short
 };
 
 // Loads records into a table freshly set up (its row 1 is the placeholder row):

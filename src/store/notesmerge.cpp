@@ -19,72 +19,152 @@ struct Pairing {
     QList<int> base; // per side record: the base record it is, or -1
 };
 
-QString key(const Record &r)
-{
-    return r[0] + QChar(0) + r[1] + QChar(0) + r[2] + QChar(0) + r[3];
-}
+// A version's records with their keys, each made once.
+struct Version {
+    const QList<Record> &records;
+    QList<QString> keys;
+    explicit Version(const QList<Record> &list) : records(list)
+    {
+        keys.reserve(list.size());
+        for (const Record &r : list)
+            keys.append(key(r));
+    }
+};
 
 // Pairs, in file order, the records of `from` and `to` that `keyOf` says are one note and
 // that are still free.
 template <typename KeyOf>
-void pairBy(const QList<Record> &from, const QList<Record> &to, Pairing &p, KeyOf keyOf)
+void pairBy(const Version &from, const Version &to, Pairing &p, KeyOf keyOf)
 {
     QHash<QString, QList<int>> waiting; // free records of `to` by key, in order
-    for (int i = int(to.size()) - 1; i >= 0; --i)
+    waiting.reserve(to.records.size());
+    for (int i = int(to.records.size()) - 1; i >= 0; --i)
         if (p.base[i] < 0)
-            if (const QString k = keyOf(to[i]); !k.isNull())
+            if (const QString k = keyOf(to, i); !k.isNull())
                 waiting[k].append(i);
-    for (int b = 0; b < from.size(); ++b) {
+    for (int b = 0; b < from.records.size(); ++b) {
         if (p.side[b] >= 0)
             continue;
-        const QString k = keyOf(from[b]);
+        const QString k = keyOf(from, b);
         auto found = k.isNull() ? waiting.end() : waiting.find(k);
         if (found == waiting.end() || found->isEmpty())
             continue;
         const int s = found->takeLast();
         p.side[b] = s;
         p.base[s] = b;
-        p.fate[b] = from[b] == to[s] ? Fate::Same : Fate::Changed;
+        p.fate[b] = from.keys[b] == to.keys[s] ? Fate::Same : Fate::Changed;
     }
 }
 
-Pairing pair(const QList<Record> &base, const QList<Record> &side)
+Pairing pair(const Version &base, const Version &side)
 {
-    Pairing p{QList<int>(base.size(), -1), QList<Fate>(base.size(), Fate::Removed),
-              QList<int>(side.size(), -1)};
-    pairBy(base, side, p, key);
+    Pairing p{QList<int>(base.records.size(), -1), QList<Fate>(base.records.size(), Fate::Removed),
+              QList<int>(side.records.size(), -1)};
+    pairBy(base, side, p, [](const Version &v, int i) { return v.keys[i]; });
     // A creation stamp names a note; a note with none (a blank row kept) is known by content only.
-    pairBy(base, side, p, [](const Record &r) { return r[0].isEmpty() ? QString() : r[0]; });
+    pairBy(base, side, p, [](const Version &v, int i) {
+        const QString &stamp = v.records[i][0];
+        return stamp.isEmpty() ? QString() : stamp;
+    });
     return p;
+}
+
+// The base as the other side is known to have had it: a record written here that theirs holds
+// was seen there, in place of the base's version of that note (same stamp) or beside them.
+QList<Record> knownBase(const QList<Record> &base, const Version &theirs, const QSet<QString> &own)
+{
+    QList<int> seen;
+    for (int i = 0; i < theirs.records.size(); ++i)
+        if (own.contains(theirs.keys[i]))
+            seen.append(i);
+    if (seen.isEmpty())
+        return base;
+    QSet<QString> baseKeys;
+    QHash<QString, int> byStamp; // the first base record of each stamp
+    for (int b = 0; b < base.size(); ++b) {
+        baseKeys.insert(key(base[b]));
+        if (!base[b][0].isEmpty() && !byStamp.contains(base[b][0]))
+            byStamp.insert(base[b][0], b);
+    }
+    QList<Record> known = base;
+    for (int i : seen) {
+        const Record &r = theirs.records[i];
+        if (baseKeys.contains(theirs.keys[i]))
+            continue;
+        if (const auto at = byStamp.find(r[0]); !r[0].isEmpty() && at != byStamp.end()) {
+            known[*at] = r;
+            byStamp.erase(at); // each base record stands for one note only
+        } else {
+            known.append(r);
+        }
+    }
+    return known;
+}
+
+QString entryKey(const Entry &e, const Version &ours)
+{
+    return e.content ? key(*e.content) : ours.keys[e.ours];
+}
+
+// The merged list in theirs's order, when it holds exactly theirs's records.
+bool takeTheirsOrder(Result &result, const Version &ours, const Version &theirs)
+{
+    if (result.entries.size() != theirs.records.size())
+        return false;
+    QHash<QString, QList<int>> byKey; // merged entries by record, in order
+    byKey.reserve(result.entries.size());
+    for (int i = int(result.entries.size()) - 1; i >= 0; --i)
+        byKey[entryKey(result.entries[i], ours)].append(i);
+    QList<Entry> ordered;
+    ordered.reserve(result.entries.size());
+    for (const QString &k : theirs.keys) {
+        auto found = byKey.find(k);
+        if (found == byKey.end() || found->isEmpty())
+            return false;
+        ordered.append(result.entries[found->takeLast()]);
+    }
+    result.entries = std::move(ordered);
+    result.asTheirs = true;
+    return true;
 }
 
 } // namespace
 
-Result merge(const QList<Record> &base, const QList<Record> &ours, const QList<Record> &theirs)
+QString key(const Record &r)
 {
+    return r[0] + QChar(0) + r[1] + QChar(0) + r[2] + QChar(0) + r[3];
+}
+
+Result merge(const QList<Record> &baseList, const QList<Record> &oursList, const QList<Record> &theirsList,
+             const Known &known)
+{
+    const Version theirs(theirsList), ours(oursList);
+    const QList<Record> baseKnown = knownBase(baseList, theirs, known.own);
+    const Version base(baseKnown);
     const Pairing o = pair(base, ours), t = pair(base, theirs);
+    auto keep = [&](int oi) { return oi < known.keep.size() && known.keep[oi]; };
     Result result;
     // Ours gives the order; theirs's own notes go after the note they follow in theirs.
-    QList<QList<Entry>> after(ours.size() + 1); // [0]: before every note of ours
-    QList<int> anchor(theirs.size(), -1);       // theirs record -> the group it is in
-    QHash<QString, QList<int>> oursAdded;       // added here, to meet the same added there
-    for (int i = int(ours.size()) - 1; i >= 0; --i)
+    QList<QList<Entry>> after(oursList.size() + 1); // [0]: before every note of ours
+    QList<int> anchor(theirsList.size(), -1);       // theirs record -> the group it is in
+    QHash<QString, QList<int>> oursAdded;           // added here, to meet the same added there
+    for (int i = int(oursList.size()) - 1; i >= 0; --i)
         if (o.base[i] < 0)
-            oursAdded[key(ours[i])].append(i);
-    QList<bool> kept(ours.size(), true);
-    for (int b = 0; b < base.size(); ++b) {
+            oursAdded[ours.keys[i]].append(i);
+    QList<bool> kept(oursList.size(), true);
+    for (int b = 0; b < baseKnown.size(); ++b) {
         const int oi = o.side[b], ti = t.side[b];
         const Fate of = o.fate[b], tf = t.fate[b];
         if (oi >= 0) {
             if (ti >= 0)
                 anchor[ti] = oi + 1;
-            if (tf == Fate::Removed && of == Fate::Same)
+            if (tf == Fate::Removed && of == Fate::Same && !keep(oi))
                 kept[oi] = false;
-            else if (tf == Fate::Removed)
+            else if (tf == Fate::Removed && of == Fate::Changed)
                 ++result.conflicts; // changed here, removed there: kept
-            else if (tf == Fate::Changed && of == Fate::Changed && ours[oi] != theirs[ti]) {
+            else if (tf == Fate::Changed && of == Fate::Changed && ours.keys[oi] != theirs.keys[ti]) {
                 ++result.conflicts; // both versions, ours first
-                after[oi + 1].append(Entry{-1, theirs[ti]});
+                after[oi + 1].append(Entry{-1, theirsList[ti]});
             }
         } else if (tf == Fate::Changed) {
             ++result.conflicts; // removed here, changed there: theirs's version kept
@@ -92,8 +172,7 @@ Result merge(const QList<Record> &base, const QList<Record> &ours, const QList<R
         }
     }
     int group = 0;
-    QList<Entry> lead;
-    for (int ti = 0; ti < theirs.size(); ++ti) {
+    for (int ti = 0; ti < theirsList.size(); ++ti) {
         if (anchor[ti] > 0) {
             group = anchor[ti];
             continue;
@@ -102,36 +181,71 @@ Result merge(const QList<Record> &base, const QList<Record> &ours, const QList<R
             continue; // a note removed here, unchanged there
         if (t.base[ti] < 0) {
             // Added on both sides alike: one note.
-            auto same = oursAdded.find(key(theirs[ti]));
+            auto same = oursAdded.find(theirs.keys[ti]);
             if (same != oursAdded.end() && !same->isEmpty()) {
                 group = same->takeLast() + 1;
                 continue;
             }
         }
-        after[group].append(Entry{-1, theirs[ti]});
+        after[group].append(Entry{-1, theirsList[ti]});
     }
     result.entries = after[0];
-    for (int oi = 0; oi < ours.size(); ++oi) {
+    for (int oi = 0; oi < oursList.size(); ++oi) {
         if (kept[oi]) {
             const int b = o.base[oi];
             const bool taken = b >= 0 && o.fate[b] == Fate::Same && t.fate[b] == Fate::Changed;
-            result.entries.append(Entry{oi, taken ? std::optional<Record>(theirs[t.side[b]]) : std::nullopt});
+            result.entries.append(Entry{oi, taken ? std::optional<Record>(theirsList[t.side[b]]) : std::nullopt});
         }
         result.entries.append(after[oi + 1]);
     }
+    if (known.takeOrder)
+        takeTheirsOrder(result, ours, theirs);
     return result;
 }
 
-QList<Record> records(QByteArrayView bytes)
+Result addUnknown(const QList<Record> &base, const QList<Record> &ours, const QList<Record> &theirs,
+                  const QSet<QString> &own)
+{
+    // Merged over a base of theirs's records that are known here, theirs removes nothing and
+    // changes nothing: what it adds is what is unknown.
+    QSet<QString> known = own;
+    QSet<QString> stamps;
+    for (const QList<Record> *list : {&base, &ours})
+        for (const Record &r : *list)
+            known.insert(key(r));
+    for (const Record &r : ours)
+        stamps.insert(r[0]);
+    QList<Record> seen;
+    int conflicts = 0;
+    for (const Record &r : theirs) {
+        if (known.contains(key(r)))
+            seen.append(r);
+        else if (!r[0].isEmpty() && stamps.contains(r[0]))
+            ++conflicts;
+    }
+    Result result = merge(seen, ours, theirs, Known{{}, {}, false});
+    result.conflicts = conflicts;
+    return result;
+}
+
+QList<Record> records(QByteArrayView bytes, bool *cut)
 {
     NoteTable table;
     table.setUp();
-    const int n = notescodec::decode(bytes, table).records;
+    const notescodec::ReadResult read = notescodec::decode(bytes, table);
+    if (cut)
+        *cut = read.cut;
+    return records(table);
+}
+
+QList<Record> records(const NoteTable &table)
+{
     QList<Record> list;
-    list.reserve(n);
-    for (int r = 1; r <= n; ++r)
+    list.reserve(table.Rows() - 1);
+    for (int r = 1; r < table.Rows(); ++r)
         list.append(Record{table.TextMatrix(r, Col::Stamp), table.TextMatrix(r, Col::Text),
                            table.TextMatrix(r, Col::Alert), table.TextMatrix(r, Col::Alerted)});
+    // One blank record is what an empty list is written as: no note.
     if (list.size() == 1 && list[0] == Record{})
         list.clear();
     return list;

@@ -2,13 +2,19 @@
 
 #include <QByteArrayView>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <array>
 #include <optional>
 
-// Three versions of the notes reconciled: the file as this program last read or wrote it (base),
-// the file on disk now, written by another program (theirs), and the table (ours).
+class NoteTable;
+
+// Three versions of the notes reconciled: the last version that came from outside (base), the
+// version another program left now (theirs), and the table (ours). The base is what the other
+// side is known to have had: a version from another computer may never have seen this program's
+// last writes, so it is taken to have removed or changed only what it had. Records that this
+// program wrote and that theirs holds were seen there too, and count as known.
 //
 // A note is recognised across versions by its whole record first (stamp, text, alert, mark),
 // then by its creation stamp: the same stamp with other content is that note changed. Records
@@ -29,12 +35,36 @@ struct Entry {
 struct Result {
     QList<Entry> entries; // the merged list, in order
     int conflicts = 0;    // notes changed on both sides (or changed on one, removed on the other)
+    bool asTheirs = false; // the merged list is theirs, in its order: nothing to write back
 };
 
-Result merge(const QList<Record> &base, const QList<Record> &ours, const QList<Record> &theirs);
+// What this program knows beyond the three versions.
+struct Known {
+    QSet<QString> own; // key() of the records written here that the base lacks
+    QList<bool> keep;  // per record of ours: never removed (its window is open)
+    // Theirs is the file: when the merge brings nothing of ours to it, the list takes theirs's
+    // order, so that two computers settle on one file.
+    bool takeOrder = true;
+};
+
+Result merge(const QList<Record> &base, const QList<Record> &ours, const QList<Record> &theirs,
+             const Known &known = {});
+
+// A version that may be partial or stale (a sync engine's conflict copy, a file cut short) into
+// ours: it adds only the records this program has never had (in ours, the base or its own
+// writes), after the note they follow there; nothing is removed or replaced. Conflicts: the
+// records added beside a note of ours with the same stamp.
+Result addUnknown(const QList<Record> &base, const QList<Record> &ours, const QList<Record> &theirs,
+                  const QSet<QString> &own);
+
+// A record as one string, equal for equal records.
+QString key(const Record &r);
 
 // The records of a notes file's bytes, as the reader loads them; a file of one blank record
 // (what an empty list is written as) holds no note.
-QList<Record> records(QByteArrayView bytes);
+// `cut`: set when the bytes end inside a record.
+QList<Record> records(QByteArrayView bytes, bool *cut = nullptr);
+// The records of a table's rows, the same way.
+QList<Record> records(const NoteTable &table);
 
 } // namespace notesmerge

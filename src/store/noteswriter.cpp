@@ -2,28 +2,6 @@
 
 #include <QFileInfo>
 
-#ifndef Q_OS_WIN
-#include <sys/stat.h>
-#endif
-
-FileStamp FileStamp::of(const QString &path)
-{
-    FileStamp s;
-#ifdef Q_OS_WIN
-    const QFileInfo info(path);
-    s.exists = info.exists();
-    s.size = info.size();
-    s.mtimeNs = info.lastModified().toMSecsSinceEpoch() * 1000000;
-#else
-    struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return s;
-    s = {true, qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
-         quint64(st.st_ino), quint64(st.st_dev)};
-#endif
-    return s;
-}
-
 NotesWriter::NotesWriter(QObject *parent) : QObject(parent)
 {
     m_shared->owner = this;
@@ -56,12 +34,15 @@ void NotesWriter::setStep(Step step)
     m_shared->step = std::move(step);
 }
 
-SaveResult NotesWriter::writeFile(const QString &path, const QByteArray &bytes)
+SaveResult NotesWriter::writeFile(const QString &path, const QByteArray &bytes, const FileStamp *expected)
 {
-    // The data folder may have gone since start-up (a clean-up tool, the user): make it again
-    // rather than lose every change until the end of the run.
-    SaveResult result = makeFolder(QFileInfo(path).absolutePath());
-    return result ? saveWhole(path, bytes) : result;
+    const QString folder = QFileInfo(path).absolutePath();
+    // A write over a version seen before needs that version's folder: one gone meanwhile is
+    // another program's doing (a folder being replaced), looked at before it is made again.
+    if (expected && expected->exists && !QFileInfo(folder).isDir())
+        return SaveResult::failure(SaveResult::Step::Changed, ENOENT, path);
+    SaveResult result = makeFolder(folder);
+    return result ? saveWhole(path, bytes, expected) : result;
 }
 
 void NotesWriter::submit(const QString &path, const QByteArray &bytes, bool keep,
@@ -111,14 +92,15 @@ void NotesWriter::run(const std::shared_ptr<Shared> &shared)
 NotesWriter::Done NotesWriter::write(Shared &shared, const Job &job, const Step &step)
 {
     Done done{job.path, job.bytes, {}, {}};
-    // What another program wrote since the file was last looked at is not written over.
-    if (!job.keep && FileStamp::of(job.path) != job.expected.value_or(shared.wrote)) {
+    // What another program wrote since the file was last looked at is not written over, up to
+    // and including the rename.
+    const FileStamp expected = job.expected.value_or(shared.wrote);
+    done.result = step(job.path, job.bytes, job.keep ? nullptr : &expected);
+    if (!done.result && done.result.step == SaveResult::Step::Changed) {
         qCDebug(lcStore) << "write: another program changed" << job.path << "since; merged first";
         done.changed = true;
-        done.result = SaveResult::failure(SaveResult::Step::Changed, 0, job.path);
         return done;
     }
-    done.result = step(job.path, job.bytes);
     if (done.result)
         done.stamp = FileStamp::of(job.path);
     if (!job.keep)

@@ -15,19 +15,6 @@
 #include <memory>
 #include <optional>
 
-// What identifies a file's content on disk without reading it: a change of any of these means
-// it may have been written since.
-struct FileStamp {
-    bool exists = false;
-    qint64 size = 0;
-    qint64 mtimeNs = 0;
-    quint64 inode = 0;
-    quint64 device = 0;
-
-    static FileStamp of(const QString &path);
-    bool operator==(const FileStamp &) const = default;
-};
-
 // One writer thread for the program's files, so that the window never waits on the disk. Files
 // are written in the order handed over; a newer content for a file supersedes one not yet
 // started. Results come back on the thread that made the writer, through written().
@@ -41,7 +28,8 @@ public:
         FileStamp stamp;      // the file as written
         bool changed = false; // not written: another program changed the file since
     };
-    using Step = std::function<SaveResult(const QString &path, const QByteArray &bytes)>;
+    // Writes one file; with `expected`, only over that version of it (see saveWhole()).
+    using Step = std::function<SaveResult(const QString &path, const QByteArray &bytes, const FileStamp *expected)>;
 
     explicit NotesWriter(QObject *parent = nullptr);
     ~NotesWriter() override;
@@ -57,8 +45,8 @@ public:
     bool idle();
     QList<Done> takeResults();
 
-    // The step that writes one file: the folder made again if it went, then saveWhole().
-    static SaveResult writeFile(const QString &path, const QByteArray &bytes);
+    // The step that writes one file: saveWhole() into a folder that is there.
+    static SaveResult writeFile(const QString &path, const QByteArray &bytes, const FileStamp *expected = nullptr);
     void setStep(Step step); // for tests: a write that can be held back
     // How long the writer's end waits for a write under way (10 s) before it leaves it to finish
     // on its own; for tests.

@@ -9,13 +9,10 @@
 #include <cstdio>
 #include <cstring>
 
-#ifdef Q_OS_WIN
-#include <QSaveFile>
-#else
 #include <fcntl.h>
+#include <stdio.h> // renameat2
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 Q_LOGGING_CATEGORY(lcStore, "rappelix.store", QtInfoMsg)
 
@@ -50,13 +47,8 @@ SaveResult makeFolder(const QString &path)
     if (parent != info.absoluteFilePath())
         if (SaveResult made = makeFolder(parent); !made)
             return made;
-#ifdef Q_OS_WIN
-    if (!QDir().mkdir(info.absoluteFilePath()))
-        return SaveResult::failure(SaveResult::Step::MakeFolder, EACCES, info.absoluteFilePath());
-#else
     if (::mkdir(QFile::encodeName(info.absoluteFilePath()).constData(), 0777) != 0 && errno != EEXIST)
         return SaveResult::failure(SaveResult::Step::MakeFolder, errno, info.absoluteFilePath());
-#endif
     return {};
 }
 
@@ -72,20 +64,19 @@ bool isSaveTemporary(QStringView fileName, const QString &target)
                        [](QChar c) { return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f'); });
 }
 
-#ifdef Q_OS_WIN
 
-SaveResult saveWhole(const QString &path, QByteArrayView bytes)
+FileStamp FileStamp::of(const QString &path)
 {
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    // Unbuffered, so that a failing write is seen by the write itself and not lost in a flush.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
-        file.write(bytes.data(), bytes.size()) != bytes.size() || !file.commit())
-        return SaveResult::failure(SaveResult::Step::Write, EIO, path); // QSaveFile tells no error code
-    return {};
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return {true,
+            qint64(st.st_size),
+            qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+            qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec,
+            quint64(st.st_ino),
+            quint64(st.st_dev)};
 }
-
-#else
 
 namespace {
 // The file a chain of symbolic links ends at (dangling or not): a link stays a link, and the
@@ -99,7 +90,55 @@ QString linkTarget(const QString &path)
 }
 } // namespace
 
-SaveResult saveWhole(const QString &link, QByteArrayView bytes)
+namespace {
+bool unsupported(int error)
+{
+    return error == EINVAL || error == ENOSYS || error == ENOTSUP;
+}
+
+// Puts `tmp` in place of `target` only over the version `expected` names. Where the system can,
+// the two names are swapped in one step, which leaves the replaced file in hand to look at: if
+// another program put its own version there meanwhile, the swap is undone. Elsewhere the file is
+// looked at just before the rename.
+SaveResult replaceExpected(const QByteArray &tmp, const QByteArray &target, const FileStamp &expected,
+                           const QString &path)
+{
+    const QString tmpName = QFile::decodeName(tmp);
+    const FileStamp ours = FileStamp::of(tmpName);
+    auto failed = [&](SaveResult::Step step, int error) {
+        ::unlink(tmp.constData()); // still ours
+        return SaveResult::failure(step, error, path);
+    };
+    if (FileStamp::of(path) != expected)
+        return failed(SaveResult::Step::Changed, 0);
+    const unsigned flags = expected.exists ? RENAME_EXCHANGE : RENAME_NOREPLACE;
+    if (::renameat2(AT_FDCWD, tmp.constData(), AT_FDCWD, target.constData(), flags) != 0) {
+        const int error = errno;
+        if (unsupported(error))
+            return ::rename(tmp.constData(), target.constData()) == 0 ? SaveResult{}
+                                                                       : failed(SaveResult::Step::Replace, errno);
+        // Gone, or made, since the look just above: another program's doing.
+        if (error == ENOENT || error == EEXIST)
+            return failed(SaveResult::Step::Changed, 0);
+        return failed(SaveResult::Step::Replace, error);
+    }
+    if (!expected.exists || FileStamp::of(tmpName).sameFile(expected)) {
+        ::unlink(tmp.constData()); // the version replaced, as expected
+        return {};
+    }
+    qCDebug(lcStore) << "write: another program replaced" << path << "during the write; put back";
+    // Ours is back under the temporary name, unless yet another version came between the two
+    // swaps: that one is then left there, a whole version the next start keeps.
+    if (::renameat2(AT_FDCWD, tmp.constData(), AT_FDCWD, target.constData(), RENAME_EXCHANGE) == 0 &&
+        FileStamp::of(tmpName).sameFile(ours))
+        ::unlink(tmp.constData());
+    else
+        qCWarning(lcStore) << "write: a version of" << path << "left as" << tmpName;
+    return SaveResult::failure(SaveResult::Step::Changed, 0, path);
+}
+} // namespace
+
+SaveResult saveWhole(const QString &link, QByteArrayView bytes, const FileStamp *expected)
 {
     const QString path = linkTarget(link);
     const QFileInfo info(path);
@@ -168,8 +207,13 @@ SaveResult saveWhole(const QString &link, QByteArrayView bytes)
     fd = -1;
     if (closed != 0)
         return fail(SaveResult::Step::Write, errno);
-    if (::rename(tmp.constData(), target.constData()) != 0)
+    if (expected) {
+        // From here the temporary file is replaceExpected()'s to remove.
+        if (const SaveResult replaced = replaceExpected(tmp, target, *expected, path); !replaced)
+            return replaced;
+    } else if (::rename(tmp.constData(), target.constData()) != 0) {
         return fail(SaveResult::Step::Replace, errno);
+    }
     qCDebug(lcStore) << "write: renamed over" << path;
     // The rename itself reaches the disk with the folder; some file systems cannot say so.
     const int dir =
@@ -180,5 +224,3 @@ SaveResult saveWhole(const QString &link, QByteArrayView bytes)
     }
     return {};
 }
-
-#endif

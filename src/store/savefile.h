@@ -43,10 +43,34 @@ SaveResult removeFile(const QString &path);
 // Makes a folder and the folders above it that are missing; fails where a file is in the way.
 SaveResult makeFolder(const QString &path);
 
+// What identifies a file's content on disk without reading it: a change of any of these means
+// it may have been written since. The change time catches a rewrite that put its size and
+// modification time back.
+struct FileStamp {
+    bool exists = false;
+    qint64 size = 0;
+    qint64 mtimeNs = 0;
+    qint64 ctimeNs = 0;
+    quint64 inode = 0;
+    quint64 device = 0;
+
+    static FileStamp of(const QString &path);
+    // The same file with the same content as far as its inode tells, whatever its change time
+    // (a rename changes that).
+    bool sameFile(const FileStamp &o) const
+    {
+        return exists == o.exists && size == o.size && mtimeNs == o.mtimeNs && inode == o.inode &&
+               device == o.device;
+    }
+    bool operator==(const FileStamp &) const = default;
+};
+
 // Replaces the file at `path` by `bytes`, whole or not at all. The bytes go to a temporary file
 // beside it, which is written, flushed to disk and closed, each step checked, then renamed over
 // the old file. On any failure the old file is left as it was and the temporary file removed.
-SaveResult saveWhole(const QString &path, QByteArrayView bytes);
+// With `expected`, the file replaced must still be that one, up to and including the rename:
+// another program's version put there meanwhile is left in place (Step::Changed).
+SaveResult saveWhole(const QString &path, QByteArrayView bytes, const FileStamp *expected = nullptr);
 
 // Whether `fileName` is a temporary file that saveWhole() made for the file `target` (a name
 // in the same folder): a hidden name no person would give a file, with a random tail.

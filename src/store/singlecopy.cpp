@@ -13,12 +13,10 @@
 #include <cerrno>
 #include <cstring>
 
-#ifndef Q_OS_WIN
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 SingleCopy::SingleCopy(const QString &folder, QObject *parent)
     : QObject(parent), m_folder(folder.endsWith(u'/') ? folder : folder + u'/')
@@ -26,32 +24,6 @@ SingleCopy::SingleCopy(const QString &folder, QObject *parent)
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &SingleCopy::folderChanged);
 }
 
-#ifdef Q_OS_WIN
-
-SaveResult SingleCopy::lock()
-{
-    m_heldByOther = false;
-    m_lock = std::make_unique<QLockFile>(lockPath());
-    m_lock->setStaleLockTime(0);
-    if (m_lock->tryLock(0))
-        return {};
-    m_heldByOther = m_lock->error() == QLockFile::LockFailedError;
-    m_lock.reset();
-    return SaveResult::failure(m_heldByOther ? SaveResult::Step::HeldByOther : SaveResult::Step::Lock, EACCES,
-                               lockPath());
-}
-
-bool SingleCopy::stillHeld()
-{
-    return m_lock && QFileInfo::exists(lockPath());
-}
-
-QString SingleCopy::runtimePath(const char *)
-{
-    return QString();
-}
-
-#else
 
 namespace {
 bool sameFile(int fd, const QByteArray &path)
@@ -89,6 +61,18 @@ int lockFile(const QString &name)
     }
     errno = EWOULDBLOCK;
     return -1;
+}
+
+// Whether a process holds the lock on an existing file (a copy of an earlier version locked the
+// data folder's own file); the file is neither made nor written.
+bool heldThere(const QString &name)
+{
+    const int fd = ::open(QFile::encodeName(name).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return held;
 }
 
 void release(int &fd, const QString &path)
@@ -136,7 +120,8 @@ QString SingleCopy::runtimePath(const char *suffix)
 SaveResult SingleCopy::lock()
 {
     m_heldByOther = false;
-    // First the lock among the runtime files, which a data folder without room cannot stop.
+    // The lock lives among the session's runtime files, so that the data folder, which a sync
+    // engine may share with other computers, changes only when the notes do.
     const QString runtimeLock = runtimePath(".lock");
     if (m_runtimeFd < 0 && !runtimeLock.isEmpty()) {
         m_runtimeFd = lockFile(runtimeLock);
@@ -144,57 +129,59 @@ SaveResult SingleCopy::lock()
         if (m_heldByOther)
             return SaveResult::failure(SaveResult::Step::HeldByOther, EWOULDBLOCK, runtimeLock);
     }
+    if (m_runtimeFd >= 0) {
+        m_heldByOther = heldThere(lockPath());
+        qCDebug(lcStore) << "guard: runtime lock" << runtimeLock << "held"
+                         << (m_heldByOther ? "; the folder's lock is another copy's" : "");
+        if (!m_heldByOther)
+            return {};
+        release(m_runtimeFd, runtimeLock);
+        return SaveResult::failure(SaveResult::Step::HeldByOther, EWOULDBLOCK, lockPath());
+    }
+    // No runtime folder to be had: the data folder holds the lock.
+    if (SaveResult made = makeFolder(m_folder); !made)
+        return made;
     m_fd = lockFile(lockPath());
     const int error = errno;
-    qCDebug(lcStore) << "guard: runtime lock" << runtimeLock << (m_runtimeFd >= 0 ? "held" : "not held")
-                     << "; folder lock" << lockPath() << (m_fd >= 0 ? "held" : std::strerror(error));
+    qCDebug(lcStore) << "guard: folder lock" << lockPath() << (m_fd >= 0 ? "held" : std::strerror(error));
     if (m_fd >= 0)
         return {};
     m_heldByOther = error == EWOULDBLOCK;
-    if (m_heldByOther) {
-        release(m_runtimeFd, runtimeLock);
+    if (m_heldByOther)
         return SaveResult::failure(SaveResult::Step::HeldByOther, error, lockPath());
-    }
     // No lock on this file system at all: writing anyway beats never writing.
-    if (error == ENOLCK || error == EOPNOTSUPP || error == ENOSYS)
+    if (error == ENOLCK || error == EOPNOTSUPP || error == ENOSYS) {
         m_unguarded = true;
-    // A data folder that cannot hold the lock file is still kept by the runtime lock.
-    if (m_unguarded || m_runtimeFd >= 0)
         return {};
+    }
     return SaveResult::failure(SaveResult::Step::Lock, error, lockPath());
 }
 
 bool SingleCopy::stillHeld()
 {
-    if (m_fd < 0)
-        return false;
-    if (sameFile(m_fd, QFile::encodeName(lockPath())))
-        return true;
-    // The file or the folder went: this lock guards nothing any more.
-    ::close(m_fd);
-    m_fd = -1;
-    return false;
+    // A lock whose file or folder went guards nothing any more.
+    for (auto [fd, path] : {std::pair{&m_runtimeFd, runtimePath(".lock")}, std::pair{&m_fd, lockPath()}}) {
+        if (*fd < 0)
+            continue;
+        if (!path.isEmpty() && sameFile(*fd, QFile::encodeName(path)))
+            return true;
+        ::close(*fd);
+        *fd = -1;
+    }
+    return m_unguarded;
 }
-
-#endif
 
 SingleCopy::~SingleCopy()
 {
-#ifdef Q_OS_WIN
-    m_lock.reset();
-#else
     release(m_fd, lockPath());
     release(m_runtimeFd, runtimePath(".lock"));
-#endif
 }
 
 SaveResult SingleCopy::ensureHeld()
 {
     if (stillHeld())
         return {};
-    SaveResult result = makeFolder(m_folder);
-    if (result)
-        result = lock();
+    SaveResult result = lock();
     if (result)
         watch();
     return result;
@@ -213,9 +200,9 @@ SingleCopy::Start SingleCopy::start(int waitMs)
     if (!heldByOther())
         return Start::Run;
     qCDebug(lcStore) << "guard: held by another copy; asking it to show its window";
-    // Where the data folder cannot hold the request, the running copy finds it beside its lock.
+    // Beside the running copy's lock, else in the data folder.
     QString asked = requestPath();
-    for (const QString &path : {requestPath(), runtimePath(".restaurer")}) {
+    for (const QString &path : {runtimePath(".restaurer"), requestPath()}) {
         QFile request(asked = path);
         if (!path.isEmpty() && request.open(QIODevice::WriteOnly) &&
             request.write("restaurer_fenetre\n") > 0 && request.flush())
@@ -238,13 +225,14 @@ SingleCopy::Start SingleCopy::start(int waitMs)
 
 void SingleCopy::watch()
 {
-    // A folder made anew is another folder: the watch on the one removed went with it. The
-    // folder above tells when this one is removed or renamed away.
+    // Requests come beside the lock held: among the runtime files, or in the data folder.
     if (!m_watcher.directories().isEmpty())
         m_watcher.removePaths(m_watcher.directories());
-    QStringList folders = {m_folder, QFileInfo(QDir::cleanPath(m_folder)).absolutePath()};
-    if (const QString runtime = runtimePath(""); !runtime.isEmpty())
+    QStringList folders;
+    if (const QString runtime = runtimePath(""); m_runtimeFd >= 0 && !runtime.isEmpty())
         folders << QFileInfo(runtime).absolutePath();
+    else
+        folders << m_folder;
     // With the system's watches used up, a look every second serves instead.
     if (m_watcher.addPaths(folders).isEmpty() || m_poll)
         return;
@@ -255,18 +243,12 @@ void SingleCopy::watch()
 
 void SingleCopy::folderChanged()
 {
-    // Removed under the running copy, the folder comes back at once, with the guard, so that
-    // a later start does not run beside this copy. The notes are written again by the caller.
-    const bool remade = !QFileInfo(m_folder).isDir();
-    qCDebug(lcStore) << "guard: the data folder changed" << (remade ? "(gone: made again)" : "");
-    if (ensureHeld() && remade)
-        emit folderRemade();
+    ensureHeld(); // a lock whose file went is taken again
     takeRequest();
 }
 
 void SingleCopy::takeRequest()
 {
-    // Every write of the notes also changes the folder; only the request file counts.
     const QString other = runtimePath(".restaurer");
     const bool asked = QFile::remove(requestPath());
     if ((!other.isEmpty() && QFile::remove(other)) || asked)

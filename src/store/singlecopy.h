@@ -7,18 +7,14 @@
 #include <QString>
 #include <QTimer>
 
-#ifdef Q_OS_WIN
-#include <QLockFile>
-#include <memory>
-#endif
-
 // One running copy per data folder, so that two copies never overwrite each other's notes.
-// The guard is a lock the operating system holds on the open file "rappelix.lock" and drops
-// when its process ends, whatever the file contains, and a second one on a file named after
-// the folder among the session's runtime files, which needs no room in the data folder. A
-// later start that finds the guard held leaves a request file for the running copy (in the
-// data folder, else beside the runtime lock), which brings its main window back and removes
-// the file; the later start waits for that, or for the guard to come free.
+// The guard is a lock the operating system holds on an open file and drops when its process
+// ends, whatever the file contains: a file named after the folder among the session's runtime
+// files, so that nothing of it is in the data folder, which a sync engine may share; only where
+// no runtime folder can be had, "rappelix.lock" in the data folder. A "rappelix.lock" there that
+// a running copy holds keeps this one out too. A later start that finds the guard held leaves
+// a request file for the running copy (beside its lock), which brings its main window back and
+// removes the file; the later start waits for that, or for the guard to come free.
 class SingleCopy : public QObject {
     Q_OBJECT
 public:
@@ -47,7 +43,6 @@ public:
 
 signals:
     void restoreRequested(); // a later start asked for the main window
-    void folderRemade();     // the data folder was removed while running and is back, empty
 
 private:
     SaveResult lock();
@@ -63,10 +58,6 @@ private:
     QTimer *m_poll = nullptr; // instead of the watch, where the system has no watch left
     bool m_heldByOther = false;
     bool m_unguarded = false;
-#ifdef Q_OS_WIN
-    std::unique_ptr<QLockFile> m_lock;
-#else
-    int m_fd = -1;
+    int m_fd = -1; // the data folder's lock, where no runtime folder can be had
     int m_runtimeFd = -1;
-#endif
 };

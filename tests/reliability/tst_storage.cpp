@@ -203,13 +203,13 @@ private slots:
         App app(testutil::records({kBread}));
         QSemaphore started, release;
         QStringList written; // on the writer thread, read once it is idle
-        app.w.session().writer().setStep([&](const QString &path, const QByteArray &bytes) {
+        app.w.session().writer().setStep([&](const QString &path, const QByteArray &bytes, const FileStamp *expected) {
             if (written.isEmpty()) {
                 started.release();
                 release.acquire();
             }
             written << QString::fromLatin1(bytes).section(u'"', 3, 3);
-            return NotesWriter::writeFile(path, bytes);
+            return NotesWriter::writeFile(path, bytes, expected);
         });
         auto *text = App::child<QPlainTextEdit>(app.view(1), "Text2");
         for (char c : {'a', 'b', 'c'}) {
@@ -233,7 +233,7 @@ private slots:
         QSemaphore started, release, nextWritten;
         auto writer = std::make_unique<NotesWriter>();
         writer->setEndWait(50);
-        writer->setStep([&](const QString &path, const QByteArray &bytes) {
+        writer->setStep([&](const QString &path, const QByteArray &bytes, const FileStamp *) {
             if (bytes == "held") {
                 started.release();
                 release.acquire();
