@@ -4,6 +4,7 @@
 #include "store/notescodec.h"
 #include "store/notesfile.h"
 #include "store/notetable.h"
+#include "session/session.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -96,6 +97,46 @@ void BM_ReadFile(benchmark::State &state)
     }
 }
 BENCHMARK(BM_ReadFile)->Apply(sizes);
+
+// Another computer's version arrives: one note changed there, one added there at the top. The
+// whole look on the window's thread: the file read, the merge, the table made the merged list.
+void BM_MergeOutside(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const int n = int(state.range(0));
+    const QByteArray ours = benchdata::notesFile(n);
+    NoteTable other;
+    other.setUp();
+    notescodec::decode(ours, other);
+    other.setTextMatrix(n / 2, Col::Text, QStringLiteral("changé sur l'autre ordinateur"));
+    const QByteArray theirs = "\"Le 08/12 \xe0 09:00\",\"de l'autre ordinateur\",\"\",\"\"\r\n" +
+                              notescodec::encode(other);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto session = std::make_unique<Session>(SystemClock::instance());
+        session->file.setFolder(dir.path() + QLatin1Char('/'));
+        {
+            QFile out(session->file.path());
+            if (!out.open(QIODevice::WriteOnly) || out.write(ours) != ours.size())
+                state.SkipWithError("the notes file could not be made");
+        }
+        session->table.setUp();
+        session->file.charger_notes(session->table);
+        session->watchFile();
+        QFile out(session->file.path());
+        if (!out.open(QIODevice::WriteOnly) || out.write(theirs) != theirs.size())
+            state.SkipWithError("the other version could not be written");
+        out.close();
+        state.ResumeTiming();
+        session->store.checkDisk(true);
+        state.PauseTiming();
+        if (session->table.Rows() != n + 2 || session->table.TextMatrix(1, Col::Text) != "de l'autre ordinateur")
+            state.SkipWithError("the other version was not merged");
+        session.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_MergeOutside)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -215,16 +215,31 @@ Result addUnknown(const QList<Record> &base, const QList<Record> &ours, const QL
             known.insert(key(r));
     for (const Record &r : ours)
         stamps.insert(r[0]);
-    QList<Record> seen;
-    int conflicts = 0;
+    QList<Record> seen, rest, beside;
     for (const Record &r : theirs) {
         if (known.contains(key(r)))
             seen.append(r);
-        else if (!r[0].isEmpty() && stamps.contains(r[0]))
-            ++conflicts;
+        if (!known.contains(key(r)) && !r[0].isEmpty() && stamps.contains(r[0]))
+            beside.append(r); // another version of a note of ours: kept after ours
+        else
+            rest.append(r);
     }
-    Result result = merge(seen, ours, theirs, Known{{}, {}, false});
-    result.conflicts = conflicts;
+    Result result = merge(seen, ours, rest, Known{{}, {}, false});
+    result.conflicts = int(beside.size());
+    QList<Entry> &entries = result.entries;
+    for (const Record &r : std::as_const(beside)) {
+        auto ofStamp = [&](qsizetype i, bool fromOurs) {
+            const Entry &e = entries[i];
+            return (e.ours >= 0) == fromOurs && (e.content ? *e.content : ours[e.ours])[0] == r[0];
+        };
+        qsizetype at = 0;
+        while (at < entries.size() && !ofStamp(at, true))
+            ++at;
+        if (at < entries.size())
+            for (++at; at < entries.size() && ofStamp(at, false);)
+                ++at;
+        entries.insert(at, Entry{-1, r});
+    }
     return result;
 }
 

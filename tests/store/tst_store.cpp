@@ -184,8 +184,9 @@ private slots:
         QCOMPARE(SingleCopy(home.folder()).start(0), SingleCopy::Start::Run);
     }
 
-    // The table, the file as last written and the file another program left, merged; records
-    // are "stamp|text|alert|mark".
+    // The table, the last version from outside and the version another program left now,
+    // merged; records are "stamp|text|alert|mark". "own": records written here since; "copy":
+    // theirs is a sync engine's conflict copy.
     void merge_data()
     {
         QTest::addColumn<QStringList>("base");
@@ -193,25 +194,45 @@ private slots:
         QTest::addColumn<QStringList>("theirs");
         QTest::addColumn<QStringList>("merged");
         QTest::addColumn<int>("conflicts");
+        QTest::addColumn<QStringList>("own");
+        QTest::addColumn<bool>("copy");
         QTest::newRow("added on both sides")
             << QStringList{"1|a||", "2|b||"} << QStringList{"1|a||", "2|b||", "3|c||"}
-            << QStringList{"4|d||", "1|a||", "2|b||"} << QStringList{"4|d||", "1|a||", "2|b||", "3|c||"} << 0;
+            << QStringList{"4|d||", "1|a||", "2|b||"} << QStringList{"4|d||", "1|a||", "2|b||", "3|c||"} << 0 << QStringList{} << false;
         QTest::newRow("changed there only") << QStringList{"1|a||", "2|b||"} << QStringList{"1|a||", "2|b||"}
                                             << QStringList{"1|a2|lundi 08/12 9h30|", "2|b||"}
-                                            << QStringList{"1|a2|lundi 08/12 9h30|", "2|b||"} << 0;
+                                            << QStringList{"1|a2|lundi 08/12 9h30|", "2|b||"} << 0 << QStringList{} << false;
         QTest::newRow("removed there, changed here")
             << QStringList{"1|a||", "2|b||", "3|c||"} << QStringList{"1|a||", "2|B||", "3|c||"}
-            << QStringList{"2|b||", "3|c||"} << QStringList{"2|B||", "3|c||"} << 0;
+            << QStringList{"2|b||", "3|c||"} << QStringList{"2|B||", "3|c||"} << 0 << QStringList{} << false;
         QTest::newRow("changed on both sides")
             << QStringList{"1|a||", "2|b||"} << QStringList{"1|x||", "2|b||"} << QStringList{"1|y||", "2|b||"}
-            << QStringList{"1|x||", "1|y||", "2|b||"} << 1;
+            << QStringList{"1|x||", "1|y||", "2|b||"} << 1 << QStringList{} << false;
         QTest::newRow("changed alike") << QStringList{"1|a||"} << QStringList{"1|a||1"}
-                                       << QStringList{"1|a||1"} << QStringList{"1|a||1"} << 0;
+                                       << QStringList{"1|a||1"} << QStringList{"1|a||1"} << 0 << QStringList{} << false;
         QTest::newRow("removed here, changed there")
             << QStringList{"1|a||", "2|b||"} << QStringList{"2|b||"} << QStringList{"1|y||", "2|b||"}
-            << QStringList{"1|y||", "2|b||"} << 1;
+            << QStringList{"1|y||", "2|b||"} << 1 << QStringList{} << false;
         QTest::newRow("one stamp twice") << QStringList{"1|a||", "1|b||"} << QStringList{"1|a||", "1|b||"}
-                                         << QStringList{"1|b||"} << QStringList{"1|b||"} << 0;
+                                         << QStringList{"1|b||"} << QStringList{"1|b||"} << 0 << QStringList{} << false;
+        // Another computer's version that never saw what was written here removes nothing of it.
+        QTest::newRow("added and changed here, not seen there")
+            << QStringList{"1|a||", "2|b||"} << QStringList{"1|a!||", "2|b||", "3|c||"}
+            << QStringList{"1|a||", "2|b||", "4|d||"} << QStringList{"1|a!||", "2|b||", "4|d||", "3|c||"} << 0
+            << QStringList{"1|a!||", "3|c||"} << false;
+        // Written here, seen there, then removed here or changed again here: not brought back.
+        QTest::newRow("seen there, then removed or changed here")
+            << QStringList{"1|a||"} << QStringList{"1|a2||"} << QStringList{"1|a1||", "3|c||", "4|d||"}
+            << QStringList{"1|a2||", "4|d||"} << 0 << QStringList{"1|a1||", "3|c||"} << false;
+        QTest::newRow("nothing of ours to add: theirs's order")
+            << QStringList{"1|a||", "2|b||"} << QStringList{"3|c||", "1|a||", "2|b||"}
+            << QStringList{"1|a||", "3|c||", "2|b||"} << QStringList{"1|a||", "3|c||", "2|b||"} << 0
+            << QStringList{"3|c||"} << false;
+        // A conflict copy only adds what was never had here: no removal, no change taken back.
+        QTest::newRow("conflict copy") << QStringList{"1|a||", "2|b||"} << QStringList{"1|x||", "3|c2||"}
+                                       << QStringList{"1|y||", "2|b||", "3|c1||", "5|e||"}
+                                       << QStringList{"1|x||", "1|y||", "3|c2||", "5|e||"} << 1
+                                       << QStringList{"3|c1||"} << true;
     }
     void merge()
     {
@@ -225,7 +246,14 @@ private slots:
                             r.section(u'|', 3, 3)});
             return out;
         };
-        const notesmerge::Result result = notesmerge::merge(records(base), records(ours), records(theirs));
+        QFETCH(QStringList, own);
+        QFETCH(bool, copy);
+        QSet<QString> ownKeys;
+        for (const notesmerge::Record &r : records(own))
+            ownKeys.insert(notesmerge::key(r));
+        const notesmerge::Result result =
+            copy ? notesmerge::addUnknown(records(base), records(ours), records(theirs), ownKeys)
+                 : notesmerge::merge(records(base), records(ours), records(theirs), {ownKeys, {}, true});
         QStringList merged;
         for (const notesmerge::Entry &e : result.entries) {
             const notesmerge::Record r = e.content ? *e.content : records(ours)[e.ours];
