@@ -10,27 +10,9 @@ void NoteTable::setTextMatrix(int row, int col, const QString &text)
     QString &cell = m_rows[row][col];
     if (cell == text)
         return;
-    cell = (col == Col::Alert || col == Col::Alerted) ? shared(text) : text;
+    cell = text;
     if (m_observer)
         m_observer->cellChanged(row, col);
-}
-
-const QString &NoteTable::shared(const QString &text)
-{
-    if (text.isEmpty())
-        return text;
-    if (const auto found = m_shared.constFind(text); found != m_shared.cend())
-        return *found;
-    if (m_shared.size() >= m_sharedLimit) {
-        // Forget the texts no cell holds any more, keeping the rebuilds rare.
-        m_shared.clear();
-        for (const Row5 &row : std::as_const(m_rows))
-            for (int col : {Col::Alert, Col::Alerted})
-                if (!row[col].isEmpty())
-                    m_shared.insert(row[col]);
-        m_sharedLimit = std::max<qsizetype>(1024, 2 * m_shared.size());
-    }
-    return *m_shared.insert(text);
 }
 
 void NoteTable::AddItem(const QString &)

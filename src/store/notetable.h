@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QList>
-#include <QSet>
 #include <QString>
 #include <array>
 
@@ -57,14 +56,7 @@ public:
     void reserve(int rows) { m_rows.reserve(rows); }
 
 private:
-    const QString &shared(const QString &text);
-
     QList<Row5> m_rows;
-    // One copy of each text of the alert columns, which a long list repeats many times over
-    // (a few dozen alert times a day): the copies then cost no memory, and the alert check,
-    // which reads those columns on every row, finds them in the processor's caches.
-    QSet<QString> m_shared;
-    qsizetype m_sharedLimit = 1024;
     int m_row = 1;
     NoteTableObserver *m_observer = nullptr;
 };
