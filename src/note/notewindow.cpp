@@ -1,4 +1,4 @@
-#include "f_test.h"
+#include "notewindow.h"
 
 #include "alert/alerttext.h"
 #include "note/notebox.h"
@@ -14,7 +14,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
-#include <QTimer>
 #include <QWindow>
 
 namespace {
@@ -32,56 +31,6 @@ QAccessibleInterface *noteWindowAccessible(const QString &className, QObject *ob
     if (className == QLatin1String("f_test") && object->isWidgetType())
         return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
     return nullptr;
-}
-
-// Qt's default wrapping measures a whole word before it breaks a line, so a run of thousands of
-// characters without a blank is measured again for every line it fills: a long enough one
-// freezes the window. Such a note wraps anywhere instead, which costs in proportion.
-constexpr qsizetype kLongRun = 1000;
-
-bool hasLongRun(QStringView text)
-{
-    qsizetype run = 0;
-    for (QChar c : text) {
-        if (c.isSpace() && c.decompositionTag() != QChar::NoBreak)
-            run = 0;
-        else if (++run >= kLongRun)
-            return true;
-    }
-    return false;
-}
-
-void wrapFor(QPlainTextEdit *box, bool longRun)
-{
-    const auto mode = longRun ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
-    if (box->wordWrapMode() != mode) // every change lays the whole text out again
-        box->setWordWrapMode(mode);
-}
-
-// Keeps the wrapping right as the text changes: an edit that makes a long run is seen before the
-// box lays it out; once a long run may be gone, the whole text is looked at again after a pause.
-void watchRuns(QPlainTextEdit *box)
-{
-    auto *recheck = new QTimer(box);
-    recheck->setSingleShot(true);
-    recheck->setInterval(1000);
-    QObject::connect(recheck, &QTimer::timeout, box,
-                     [box] { wrapFor(box, hasLongRun(box->document()->toRawText())); });
-    QObject::connect(box->document(), &QTextDocument::contentsChange, box,
-                     [box, recheck](int pos, int removed, int added) {
-                         if (box->wordWrapMode() == QTextOption::WrapAnywhere) {
-                             if (removed > 0)
-                                 recheck->start();
-                             return;
-                         }
-                         QTextCursor around(box->document());
-                         around.setPosition(qMax(0, pos - int(kLongRun)));
-                         around.setPosition(
-                             qMin(box->document()->characterCount() - 1, pos + added + int(kLongRun)),
-                             QTextCursor::KeepAnchor);
-                         if (hasLongRun(around.selectedText()))
-                             wrapFor(box, true);
-                     });
 }
 
 // The summary line is narrow: a text that does not fit in the desktop's font is shown in a
@@ -136,7 +85,6 @@ f_test::f_test(Session &session, const Clock &clock) : QWidget(nullptr), m_sessi
     Text2->installEventFilter(this);
     Text2->setTabChangesFocus(true); // Tab moves on, as in the text boxes of the original
     Text2->setAccessibleName(QStringLiteral("Texte de la note"));
-    watchRuns(Text2);
 
     Frame1 = new QFrame(this);
     form.place(Frame1, twips::rect(0, 400, 4845, 885));
@@ -248,10 +196,8 @@ void f_test::reinit()
     const NoteTable &t = m_session.table;
     setWindowTitle(t.TextMatrix(f_pos, Col::Stamp));
     const QString text = toBox(t.TextMatrix(f_pos, Col::Text));
-    if (!(text.isEmpty() && Text2->document()->isEmpty())) {
-        wrapFor(Text2, hasLongRun(text));
+    if (!(text.isEmpty() && Text2->document()->isEmpty()))
         Text2->setNoteText(text);
-    }
     Text2->moveCursor(QTextCursor::End);
     const QString alertText = t.TextMatrix(f_pos, Col::Alert);
     showWhole(Label1, alertText);
