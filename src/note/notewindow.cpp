@@ -144,6 +144,9 @@ f_test::f_test(Session &session, const Clock &clock) : QWidget(nullptr), m_sessi
     for (QPushButton *b : {Command1, Command2, Command3})
         b->installEventFilter(this);
 
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this), &QShortcut::activated, this,
+            &f_test::reporter);
+
     connect(Command1, &QPushButton::clicked, this, &f_test::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &f_test::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &f_test::Command3_Click);
@@ -299,6 +302,20 @@ void f_test::Command3_Click()
     m_session.table.setTextMatrix(f_pos, Col::Alerted, QString());
     if (m_session.flags.autosave)
         m_session.ecrire_notes();
+}
+
+void f_test::reporter()
+{
+    const QString text = alert::postponed(m_clock.now());
+    showWhole(Label1, text);
+    if (const auto parts = alert::split(text)) { // the editor shows it too, when opened
+        selectText(Combo1, parts->day);
+        selectText(Combo2, parts->hour);
+        selectText(Combo3, parts->minutes);
+    }
+    m_session.table.setTextMatrix(f_pos, Col::Alert, text);
+    m_session.table.setTextMatrix(f_pos, Col::Alerted, QString());
+    m_session.ecrire_notes();
 }
 
 void f_test::Command2_Click()
