@@ -1,5 +1,8 @@
 #include "twips.h"
 
+#include "ui/fontsize.h"
+
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -79,6 +82,24 @@ QSizeF stretchFor(QWidget *control)
             factor(control->height(), metrics.height() - room->height())};
 }
 
+// A text box or list takes the desktop's font when that is larger than the one it was drawn for
+// (its own, or the desktop's default); what it must grow by to show as many characters.
+double textGrowth(QWidget *control)
+{
+    if (!qobject_cast<QAbstractScrollArea *>(control))
+        return 1;
+    const double desktop = QApplication::font().pointSizeF();
+    if (!control->testAttribute(Qt::WA_SetFont))
+        return fontsize::growth(fontsize::kDesktopDefault, desktop);
+    QFont font = control->font();
+    const double written = font.pointSizeF();
+    if (written <= 0) // a size in pixels: kept
+        return 1;
+    font.setPointSizeF(fontsize::textPoints(written, desktop));
+    control->setFont(font);
+    return fontsize::growth(written, desktop);
+}
+
 int scaled(int pixels, double by)
 {
     return int(std::ceil(pixels * by - 1e-9));
@@ -112,6 +133,8 @@ void Form::fit(QSize client)
         if (!p.control)
             continue;
         p.control->ensurePolished();
+        const double text = textGrowth(p.control);
+        by = by.expandedTo({text, text});
         QSizeF stretch = stretchFor(p.control);
         // A control a pixel or two short grows into the room beside it, and nothing else moves.
         const int missing = int(std::ceil(p.geometry.width() * (stretch.width() - 1) - 1e-9));
