@@ -115,6 +115,8 @@ private slots:
             QStringLiteral("Rappelix n'a pas pu lire les notes (« %1 ») : c'est un dossier. L'original est "
                            "gardé sous « %2 » ; la liste commence vide.")
                 .arg(app.home.notesPath(), kept));
+        QTRY_VERIFY(box->isVisible()); // over the main window, once that shows
+        QVERIFY(app.w.isVisible() && app.w.frameGeometry().contains(box->frameGeometry().center()));
         box->close();
     }
 
