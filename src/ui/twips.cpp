@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QLayout>
 #include <QPalette>
 #include <QPushButton>
 #include <QStyleOptionButton>
@@ -150,6 +151,12 @@ void Form::fit(QSize client)
                                    scaled(p.geometry.width(), by.width()),
                                    scaled(p.geometry.height(), by.height()));
     m_window->setFixedSize(scaled(client.width(), by.width()), scaled(client.height(), by.height()));
+    // A form inside a window (below its menu bar) fixes that window's size too: a window that
+    // can be resized gets a resize handle from some window managers (openbox draws it as a grey
+    // line under the form), and growing it only shows empty space.
+    if (!m_window->isWindow())
+        if (QLayout *outer = m_window->window()->layout())
+            outer->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 } // namespace twips
