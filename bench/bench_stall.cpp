@@ -3,7 +3,7 @@
 // every fsync takes a second. Prints "gui_stall_ms", from the hand-over of the bytes to the
 // writer to the end of the write, and "gui_stall_with_encode_ms", the encoding included.
 #include "app/f_iir.h"
-#include "note/f_test.h"
+#include "note/notewindow.h"
 #include "notegen.h"
 
 #include <QApplication>

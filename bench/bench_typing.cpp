@@ -2,7 +2,7 @@
 // one keystroke in a note window to the table, the list's model and its view.
 #include "app/f_iir.h"
 #include "benchmain.h"
-#include "note/f_test.h"
+#include "note/notewindow.h"
 #include "notegen.h"
 #include "store/notescodec.h"
 

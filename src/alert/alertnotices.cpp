@@ -30,10 +30,16 @@ void AlertNotices::tellFallenDue(const QList<int> &rows)
         }
     }
     const int notice = m_notifier->notify(
-        rows.size() == 1 ? QStringLiteral("Alerte") : QStringLiteral("Alertes"), lines, [windows] {
+        rows.size() == 1 ? QStringLiteral("Alerte") : QStringLiteral("Alertes"), lines,
+        [windows] {
             for (const QPointer<QObject> &w : windows)
                 if (auto *note = dynamic_cast<NoteWindow *>(w.data()))
                     note->activate();
+        },
+        [windows] { // "Reporter": each window stays where it is, red
+            for (const QPointer<QObject> &w : windows)
+                if (auto *note = dynamic_cast<NoteWindow *>(w.data()))
+                    note->reporter();
         });
     // It stays until the user has one of its notes before them, by whatever way; those whose
     // windows are all gone are no longer watched.

@@ -130,6 +130,22 @@ QString noticeLine(const QString &when, const QString &noteText)
     return when + QStringLiteral(" : ") + first;
 }
 
+QString postponed(const QDateTime &now, const QLocale &locale)
+{
+    constexpr int kFirst = kFirstHour * 60, kLast = kLastHour * 60 + 45;
+    const int soonest = now.time().hour() * 60 + now.time().minute() + 15;
+    int at = (soonest + 14) / 15 * 15;
+    QDate day = now.date();
+    if (at > kLast) {
+        day = day.addDays(1);
+        at = kFirst;
+    } else if (at < kFirst) {
+        at = kFirst;
+    }
+    return compose(dayText(day, locale), QString::number(at / 60),
+                   QStringLiteral("%1").arg(at % 60, 2, 10, QLatin1Char('0')));
+}
+
 int presetHourIndex(int hour)
 {
     const int next = hour + 1;

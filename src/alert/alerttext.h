@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 #include <QLocale>
 #include <QString>
 #include <QStringList>
@@ -49,6 +50,11 @@ bool isMissed(const QString &alertText, const QString &alerted, const QStringLis
 
 // A line of a notification about a note: when, and the first line of its text.
 QString noticeLine(const QString &when, const QString &noteText);
+
+// "Reporter": the alert text of the first quarter hour at least 15 minutes after `now` (whole
+// minutes, as the alert check counts them), within the editor's hours: before 7h00 it is 7h00,
+// after 19h45 the next day's 7h00. Spelt as the editor would store the same choice.
+QString postponed(const QDateTime &now, const QLocale &locale = QLocale());
 
 // Hour preselected for a new note: the next full hour between 7 and 19, else 7.
 int presetHourIndex(int hour);

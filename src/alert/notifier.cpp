@@ -26,7 +26,8 @@ Notifier::Notifier(TrayIcon *tray, QObject *parent) : QObject(parent), m_tray(tr
     });
 }
 
-int Notifier::notify(const QString &summary, const QStringList &lines, std::function<void()> onActivated)
+int Notifier::notify(const QString &summary, const QStringList &lines, std::function<void()> onActivated,
+                     std::function<void()> onPostponed)
 {
     const int handle = ++m_lastHandle;
     QDBusConnection bus = QDBusConnection::sessionBus();
@@ -36,7 +37,7 @@ int Notifier::notify(const QString &summary, const QStringList &lines, std::func
     }
     m_pending.insert(handle, false);
     if (m_connected) {
-        send(summary, lines, {handle, std::move(onActivated)});
+        send(summary, lines, {handle, std::move(onActivated), std::move(onPostponed)});
         return handle;
     }
     // First the service's capabilities: whether it is there, and whether it reads markup. Never
@@ -49,8 +50,8 @@ int Notifier::notify(const QString &summary, const QStringList &lines, std::func
     auto *watcher =
         new QDBusPendingCallWatcher(bus.asyncCall(call(QStringLiteral("GetCapabilities")), kTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, summary, lines,
-             shown = Shown{handle, std::move(onActivated)}](QDBusPendingCallWatcher *w) mutable {
+            [this, summary, lines, shown = Shown{handle, std::move(onActivated), std::move(onPostponed)}](
+                QDBusPendingCallWatcher *w) mutable {
                 w->deleteLater();
                 QDBusPendingReply<QStringList> reply = *w;
                 if (reply.isError()) {
@@ -60,6 +61,7 @@ int Notifier::notify(const QString &summary, const QStringList &lines, std::func
                 }
                 m_connected = true;
                 m_markup = reply.value().contains(QStringLiteral("body-markup"));
+                m_actions = reply.value().contains(QStringLiteral("actions"));
                 send(summary, lines, std::move(shown));
             });
     return handle;
@@ -70,13 +72,19 @@ void Notifier::send(const QString &summary, const QStringList &lines, Shown show
     QString body = lines.join(u'\n');
     if (m_markup)
         body = body.toHtmlEscaped();
+    QStringList actions{QStringLiteral("default"), QStringLiteral("Afficher")};
+    QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("rappelix")},
+                      {QStringLiteral("urgency"), QVariant::fromValue(uchar(1))},
+                      {QStringLiteral("resident"), true}}; // kept after its action, till withdrawn
+    if (shown.onPostponed) {
+        // The sound theme's reminder sound, played by the desktop where it plays any.
+        hints.insert(QStringLiteral("sound-name"), QStringLiteral("alarm-clock-elapsed"));
+        if (m_actions)
+            actions << QStringLiteral("reporter") << QStringLiteral("Reporter");
+    }
     QDBusMessage message = call(QStringLiteral("Notify"));
     message << QStringLiteral("Rappelix") << uint(0) << QStringLiteral("rappelix") << summary << body
-            << QStringList{QStringLiteral("default"), QStringLiteral("Afficher")}
-            << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("rappelix")},
-                           {QStringLiteral("urgency"), QVariant::fromValue(uchar(1))},
-                           {QStringLiteral("resident"), true}} // kept after its action, till withdrawn
-            << int(0);                                         // never expires: the user may be away
+            << actions << hints << int(0); // never expires: the user may be away
     auto *watcher =
         new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(message, kTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
@@ -119,11 +127,16 @@ void Notifier::fallBack(const QString &summary, const QStringList &lines, std::f
 void Notifier::actionInvoked(uint id, const QString &key)
 {
     // The signal goes to every client of the service: only ours count.
-    if (key == QLatin1String("default") && m_shown.contains(id)) {
-        const Shown shown = m_shown.value(id);
+    if (!m_shown.contains(id))
+        return;
+    const Shown shown = m_shown.value(id);
+    if (key == QLatin1String("default"))
         shown.onActivated();
-        withdraw(shown.handle);
-    }
+    else if (key == QLatin1String("reporter") && shown.onPostponed)
+        shown.onPostponed();
+    else
+        return;
+    withdraw(shown.handle);
 }
 
 void Notifier::closed(uint id, uint)

@@ -17,8 +17,11 @@ public:
     Notifier(TrayIcon *tray, QObject *parent = nullptr);
 
     // Shows a notification that stays until the user acts on it or it is withdrawn; gives its
-    // handle for withdraw(). Once activated, it is withdrawn too.
-    int notify(const QString &summary, const QStringList &lines, std::function<void()> onActivated);
+    // handle for withdraw(). Once activated, it is withdrawn too. A reminder (`onPostponed`
+    // given) asks for the desktop's reminder sound and, where the service shows actions, offers
+    // "Reporter", which runs onPostponed and withdraws it.
+    int notify(const QString &summary, const QStringList &lines, std::function<void()> onActivated,
+               std::function<void()> onPostponed = {});
     void withdraw(int handle); // the user has seen what it tells; of any handle, at any time
 
 private slots:
@@ -29,6 +32,7 @@ private:
     struct Shown {
         int handle;
         std::function<void()> onActivated;
+        std::function<void()> onPostponed;
     };
     void send(const QString &summary, const QStringList &lines, Shown shown);
     void fallBack(const QString &summary, const QStringList &lines, std::function<void()> onActivated);
@@ -37,6 +41,7 @@ private:
     bool m_connected = false;  // the service answered
     bool m_subscribed = false; // to its signals
     bool m_markup = false;     // the service reads the body as markup
+    bool m_actions = false;    // the service shows actions beside the default one
     int m_lastHandle = 0;
     QHash<uint, Shown> m_shown; // by the service's id
     QHash<int, bool> m_pending; // handles sent, not yet given an id: withdrawn already?

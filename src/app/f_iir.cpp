@@ -7,7 +7,7 @@
 #include "app/notetablemodel.h"
 #include "help/help.h"
 #include "ui/msgbox.h"
-#include "note/f_test.h"
+#include "note/notewindow.h"
 #include "ui/twips.h"
 #include "store/datafolder.h"
 #include "tray/appicon.h"

@@ -4,7 +4,7 @@
 #include "alert/alertnotices.h"
 #include "ui/frames.h"
 #include "ui/msgbox.h"
-#include "note/f_test.h"
+#include "note/notewindow.h"
 #include "ui/twips.h"
 
 #include <QGuiApplication>

@@ -4,8 +4,26 @@
 #include <QMimeData>
 #include <QSignalBlocker>
 #include <QTextBlock>
+#include <QTimer>
 
 namespace {
+// Qt's default wrapping measures a whole word before it breaks a line, so a run of thousands of
+// characters without a blank is measured again for every line it fills: a long enough one
+// freezes the window. Such a note wraps anywhere instead, which costs in proportion.
+constexpr qsizetype kLongRun = 1000;
+
+bool hasLongRun(QStringView text)
+{
+    qsizetype run = 0;
+    for (QChar c : text) {
+        if (c.isSpace() && c.decompositionTag() != QChar::NoBreak)
+            run = 0;
+        else if (++run >= kLongRun)
+            return true;
+    }
+    return false;
+}
+
 // Long enough that a soft break is rare on screen; short enough that laying out one piece is
 // quick on every keystroke.
 constexpr int kPiece = 4096;
@@ -24,10 +42,45 @@ int pieceEnd(QStringView paragraph, int from)
 }
 } // namespace
 
-NoteBox::NoteBox(QWidget *parent) : QPlainTextEdit(parent) {}
+NoteBox::NoteBox(QWidget *parent) : QPlainTextEdit(parent)
+{
+    watchRuns();
+}
+
+void NoteBox::wrapFor(bool longRun)
+{
+    const auto mode = longRun ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
+    if (wordWrapMode() != mode) // every change lays the whole text out again
+        setWordWrapMode(mode);
+}
+
+// Keeps the wrapping right as the text changes: an edit that makes a long run is seen before the
+// box lays it out; once a long run may be gone, the whole text is looked at again after a pause.
+void NoteBox::watchRuns()
+{
+    auto *recheck = new QTimer(this);
+    recheck->setSingleShot(true);
+    recheck->setInterval(1000);
+    connect(recheck, &QTimer::timeout, this, [this] { wrapFor(hasLongRun(document()->toRawText())); });
+    connect(document(), &QTextDocument::contentsChange, this,
+            [this, recheck](int pos, int removed, int added) {
+                if (wordWrapMode() == QTextOption::WrapAnywhere) {
+                    if (removed > 0)
+                        recheck->start();
+                    return;
+                }
+                QTextCursor around(document());
+                around.setPosition(qMax(0, pos - int(kLongRun)));
+                around.setPosition(qMin(document()->characterCount() - 1, pos + added + int(kLongRun)),
+                                   QTextCursor::KeepAnchor);
+                if (hasLongRun(around.selectedText()))
+                    wrapFor(true);
+            });
+}
 
 void NoteBox::setNoteText(const QString &text)
 {
+    wrapFor(hasLongRun(text));
     m_soft.clear();
     QString shown;
     QList<int> soft;

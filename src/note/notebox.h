@@ -8,6 +8,7 @@
 // each a block of the box's document ended by a break of the box's own (a "soft" break), so
 // that a keystroke lays out one piece rather than the whole paragraph again. Soft breaks are
 // never part of the note: the text read back, copied or dragged out is the note as typed.
+// A run of a thousand characters or more without a blank wraps anywhere, not at a word's end.
 class NoteBox : public QPlainTextEdit {
 public:
     explicit NoteBox(QWidget *parent = nullptr);
@@ -20,6 +21,8 @@ protected:
     QMimeData *createMimeDataFromSelection() const override;
 
 private:
+    void wrapFor(bool longRun);
+    void watchRuns();
     QList<int> softBreaks() const; // their positions in the document, in order
     QString withoutSoftBreaks(int from, int to) const;
 

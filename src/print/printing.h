@@ -15,7 +15,10 @@ public:
     // The next dialog returns this answer at once instead of waiting for the user; an accepted
     // answer sends the job to the PDF file pdfFile instead of a printer.
     static void setNextAnswer(QDialog::DialogCode answer, const QString &pdfFile = QString());
+    // The next command takes a printer as installed, or none, without asking the system.
+    static void setNextPrinters(bool installed);
 
-    // Cancel or a failure ends the command silently: false.
+    // Cancel or a failure ends the command silently: false. With no printer installed the user
+    // is told so, once, instead of a dialog that cannot print.
     bool print(QWidget *parent, const NoteTable &table, const QDate &today);
 };

@@ -6,6 +6,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QTextDocument>
 
 namespace {
@@ -30,12 +31,17 @@ bool choosePrinter(QPrinter &printer, QWidget *parent, int answer, const QString
 
 } // namespace
 
-bool rappelix_print_text(QWidget *parent, const QString &text, int answer, const QString &pdfFile)
+int rappelix_print_text(QWidget *parent, const QString &text, int answer, const QString &pdfFile,
+                        int printers)
 {
+    // Without a printer the dialog offers an empty list and a button that prints nothing. A PDF a
+    // test asks for needs none.
+    if (pdfFile.isEmpty() && (printers < 0 ? QPrinterInfo::availablePrinterNames().isEmpty() : printers == 0))
+        return PrintNoPrinter;
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Rappelix")); // the job's name in the print queue
     if (!choosePrinter(printer, parent, answer, pdfFile) || !printer.isValid())
-        return false;
+        return PrintNotDone;
     printer.setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
     // Laid out on the printer's own pages, the text prints as it is: a document that
     // print() has to paginate itself gets page numbers added.
@@ -44,5 +50,5 @@ bool rappelix_print_text(QWidget *parent, const QString &text, int answer, const
     holder.setPageSize(QSizeF(printer.width(), printer.height()));
     holder.setPlainText(text);
     holder.print(&printer);
-    return printer.printerState() != QPrinter::Error;
+    return printer.printerState() != QPrinter::Error ? PrintDone : PrintNotDone;
 }

@@ -17,6 +17,7 @@ public:
     virtual void closeWindow() = 0; // its close handler runs before this returns
     virtual void en_rouge() = 0;    // the alert fell due: red until closed
     virtual void rowReloaded() {}   // its row took another program's version: shown again
+    virtual void reporter() {}      // "Reporter": the alert put off to a quarter hour later, written
 
 protected:
     ~NoteWindow() = default;

@@ -61,6 +61,8 @@ QMargins lastFrameOf(const QWidget *window)
 
 // Waits until the window manager has framed a window just shown (or shown it unframed), then
 // moves the frame where it belongs if it is not there, once; the user may move it after that.
+// A window shown for the first time whose frame is not known when it comes on screen (fluxbox
+// tells its frame's size late) is placed again once it is, by the real frame.
 class FrameCheck : public QObject {
 public:
     FrameCheck(QWidget *window, std::function<QPoint()> target)
@@ -74,29 +76,48 @@ protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
         const auto type = event->type();
-        if (m_done || !(type == QEvent::Expose ||
-                        ((type == QEvent::Move || type == QEvent::Resize) && framed(m_window))))
+        if (m_checked || !(type == QEvent::Expose ||
+                           ((type == QEvent::Move || type == QEvent::Resize) && framed(m_window))))
             return false;
-        m_done = true;
+        m_checked = true;
         QTimer::singleShot(0, this, [this] {
-            if (m_window) {
-                // Qt may learn of the frame the window manager has just put around the window
-                // after it is on screen: the window's own position, from the frame it had last,
-                // is checked and set without it.
-                const QMargins frame = framed(m_window) ? frameOf(m_window) : lastFrameOf(m_window);
-                const QPoint want = m_target() + QPoint(frame.left(), frame.top());
-                if (m_window->geometry().topLeft() != want)
-                    m_window->setGeometry(QRect(want, m_window->size()));
+            if (!m_window || place()) {
+                deleteLater();
+                return;
             }
-            deleteLater();
+            // No frame yet, nor one from before: looked at again until the window manager tells.
+            auto *poll = new QTimer(this);
+            connect(poll, &QTimer::timeout, this, [this, poll] {
+                if (m_window && !framed(m_window))
+                    return;
+                poll->stop();
+                if (m_window)
+                    place();
+                deleteLater();
+            });
+            poll->start(20);
         });
         return false;
     }
 
 private:
+    // Sets the window's position from its frame; false when it had to guess the frame as none.
+    bool place()
+    {
+        // Qt may learn of the frame the window manager has just put around the window after it
+        // is on screen: the window's own position, from the frame it had last, is checked and
+        // set without it.
+        const bool known = framed(m_window);
+        const QMargins frame = known ? frameOf(m_window) : lastFrameOf(m_window);
+        const QPoint want = m_target() + QPoint(frame.left(), frame.top());
+        if (m_window->geometry().topLeft() != want)
+            m_window->setGeometry(QRect(want, m_window->size()));
+        return known || !frame.isNull();
+    }
+
     QPointer<QWidget> m_window;
     std::function<QPoint()> m_target;
-    bool m_done = false;
+    bool m_checked = false;
 };
 
 } // namespace

@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QGridLayout>
 #include <QPointer>
+#include <QScreen>
+#include <QTimer>
 
 namespace {
 QMessageBox::StandardButton nextAnswer = QMessageBox::NoButton;
@@ -66,6 +68,23 @@ void warning(QWidget *parent, const QString &text)
     }
     shown->setText(text);
     widenForTitle(*shown);
+    // A box about a window not on screen yet (what start-up found, told before the main window
+    // first shows) waits for it, so that it comes over that window rather than in a corner.
+    if (parent && !parent->isVisible()) {
+        QTimer::singleShot(0, shown, [] {
+            if (!shown)
+                return;
+            if (QWidget *over = shown->parentWidget(); over && !over->isVisible()) {
+                // Still hidden (a start in the tray): the box stands alone, centred on the screen.
+                shown->adjustSize();
+                const QRect screen = over->screen()->availableGeometry();
+                shown->move(screen.center() - shown->rect().center());
+            }
+            shown->show();
+            shown->raise();
+        });
+        return;
+    }
     shown->show();
     shown->raise();
 }

@@ -1,8 +1,12 @@
 #include "twips.h"
 
+#include "ui/fontsize.h"
+
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QLayout>
 #include <QPalette>
 #include <QPushButton>
 #include <QStyleOptionButton>
@@ -79,6 +83,24 @@ QSizeF stretchFor(QWidget *control)
             factor(control->height(), metrics.height() - room->height())};
 }
 
+// A text box or list takes the desktop's font when that is larger than the one it was drawn for
+// (its own, or the desktop's default); what it must grow by to show as many characters.
+double textGrowth(QWidget *control)
+{
+    if (!qobject_cast<QAbstractScrollArea *>(control))
+        return 1;
+    const double desktop = QApplication::font().pointSizeF();
+    if (!control->testAttribute(Qt::WA_SetFont))
+        return fontsize::growth(fontsize::kDesktopDefault, desktop);
+    QFont font = control->font();
+    const double written = font.pointSizeF();
+    if (written <= 0) // a size in pixels: kept
+        return 1;
+    font.setPointSizeF(fontsize::textPoints(written, desktop));
+    control->setFont(font);
+    return fontsize::growth(written, desktop);
+}
+
 int scaled(int pixels, double by)
 {
     return int(std::ceil(pixels * by - 1e-9));
@@ -112,6 +134,8 @@ void Form::fit(QSize client)
         if (!p.control)
             continue;
         p.control->ensurePolished();
+        const double text = textGrowth(p.control);
+        by = by.expandedTo({text, text});
         QSizeF stretch = stretchFor(p.control);
         // A control a pixel or two short grows into the room beside it, and nothing else moves.
         const int missing = int(std::ceil(p.geometry.width() * (stretch.width() - 1) - 1e-9));
@@ -127,6 +151,12 @@ void Form::fit(QSize client)
                                    scaled(p.geometry.width(), by.width()),
                                    scaled(p.geometry.height(), by.height()));
     m_window->setFixedSize(scaled(client.width(), by.width()), scaled(client.height(), by.height()));
+    // A form inside a window (below its menu bar) fixes that window's size too: a window that
+    // can be resized gets a resize handle from some window managers (openbox draws it as a grey
+    // line under the form), and growing it only shows empty space.
+    if (!m_window->isWindow())
+        if (QLayout *outer = m_window->window()->layout())
+            outer->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 } // namespace twips

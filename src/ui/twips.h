@@ -40,8 +40,9 @@ void keepSystemColours(QWidget *widget);
 
 // A form laid out in twips at the font it was drawn for. At a larger desktop font a caption may
 // not fit its control: the whole form then stretches, positions and sizes alike, by what the most
-// cramped control needs, so that every caption shows whole and nothing overlaps. Where every
-// caption fits, each control keeps its twips geometry.
+// cramped control needs, so that every caption shows whole and nothing overlaps. Its text boxes
+// and lists take a desktop font larger than the default, and the form grows in proportion (see
+// fontsize.h). Where every caption fits, at the default font, each control keeps its twips geometry.
 class Form {
 public:
     explicit Form(QWidget *window) : m_window(window) {}

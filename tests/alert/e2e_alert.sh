@@ -55,6 +55,11 @@ e2e_until 5 eval '[ "$(e2e_hex "$E2E_DATA/planifs.txt")" = "$expected" ]' ||
   e2e_fail "the notes file does not hold the mark: $(cat -v "$E2E_DATA/planifs.txt")"
 e2e_until 5 grep -qF '"summary": "Alerte", "body": "10h15 : Appeler le garage"' "$told" ||
   e2e_fail "the alert was not told: $(cat "$told")"
+# The due one asks for the reminder sound and offers "Reporter"; the missed one neither.
+grep -qF '"body": "10h15 : Appeler le garage", "actions": ["default", "Afficher", "reporter", "Reporter"], "sound": "alarm-clock-elapsed",' "$told" ||
+  e2e_fail "the alert has no sound or no Reporter: $(cat "$told")"
+grep -qF '9h30 : Rendre les livres", "actions": ["default", "Afficher"], "sound": "",' "$told" ||
+  e2e_fail "the missed alerts ask for a sound or offer Reporter: $(cat "$told")"
 xdotool windowactivate --sync "$main"
 touch "$E2E_TMP/activate"
 e2e_until 5 eval '[ "$(xdotool getactivewindow)" = "$win" ]' || e2e_fail "activating the notification did not bring the note forward"

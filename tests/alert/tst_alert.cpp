@@ -54,6 +54,36 @@ private slots:
         QCOMPARE(alert::isDue(alertText, alerted, today, now), due);
     }
 
+    // "Reporter": the first quarter hour at least 15 minutes on, within 7h00 to 19h45, as the
+    // editor would spell it.
+    void postpone_data()
+    {
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<QString>("alertText");
+        // clang-format off
+        QTest::newRow("on a quarter")        << at(10, 0)          << "lundi 07/12 10h15";
+        QTest::newRow("a minute past")       << at(10, 1)          << "lundi 07/12 10h30";
+        QTest::newRow("seconds not counted") << at(10, 15, 59)     << "lundi 07/12 10h30";
+        QTest::newRow("hour of one digit")   << at(8, 50)          << "lundi 07/12 9h15";
+        QTest::newRow("19h25")               << at(19, 25)         << "lundi 07/12 19h45";
+        QTest::newRow("19h30")               << at(19, 30)         << "lundi 07/12 19h45";
+        QTest::newRow("19h31")               << at(19, 31)         << "mardi 08/12 7h00";
+        QTest::newRow("19h40")               << at(19, 40)         << "mardi 08/12 7h00";
+        QTest::newRow("19h45")               << at(19, 45)         << "mardi 08/12 7h00";
+        QTest::newRow("before midnight")     << at(23, 55)         << "mardi 08/12 7h00";
+        QTest::newRow("early morning")       << at(5, 30)          << "lundi 07/12 7h00";
+        QTest::newRow("6h45")                << at(6, 45)          << "lundi 07/12 7h00";
+        QTest::newRow("6h46")                << at(6, 46)          << "lundi 07/12 7h15";
+        QTest::newRow("new year")            << at(19, 50, 0, QDate(2026, 12, 31)) << "vendredi 01/01 7h00";
+        // clang-format on
+    }
+    void postpone()
+    {
+        QFETCH(QDateTime, now);
+        QFETCH(QString, alertText);
+        QCOMPARE(alert::postponed(now), alertText);
+    }
+
     // All 100 slots taken: slot "100"'s window turns red where it is, a due note without a slot is
     // marked all the same, a column 3 naming no slot leaves its row as it is.
     void walkEveryRow()

@@ -10,6 +10,10 @@ e2e_start_display
 e2e_start_app "$bin"
 main=$(e2e_wait_window '^Rappelix$') || e2e_fail "no main window"
 e2e_until 5 e2e_centred "$main" || e2e_fail "the main window's frame is not centred: $(e2e_frame "$main")"
+# Of one size only: openbox then draws no resize handle (a grey line) under the buttons.
+hints=$(xprop -id "$main" WM_NORMAL_HINTS)
+[ "$(sed -n 's/.*minimum size: //p' <<<"$hints")" = "$(sed -n 's/.*maximum size: //p' <<<"$hints")" ] ||
+  e2e_fail "the main window can be resized: $hints"
 # Clicks "Nouvelle", 92 px right and 196 px down from the corner of the window's client area.
 new_note() {
   xdotool windowactivate --sync "$main"

@@ -115,6 +115,8 @@ private slots:
             QStringLiteral("Rappelix n'a pas pu lire les notes (« %1 ») : c'est un dossier. L'original est "
                            "gardé sous « %2 » ; la liste commence vide.")
                 .arg(app.home.notesPath(), kept));
+        QTRY_VERIFY(box->isVisible()); // over the main window, once that shows
+        QVERIFY(app.w.isVisible() && app.w.frameGeometry().contains(box->frameGeometry().center()));
         box->close();
     }
 
@@ -198,14 +200,58 @@ private slots:
         }
     }
 
+    // A desktop font larger than the default: the note text, the list and the help text take its
+    // size (never smaller than their own) and their windows grow in proportion, so that they show
+    // as many characters; at the default font nothing moves. Widths: the client widths in twips
+    // (4905, 8625, 6465) times the desktop's size over the text's written one (8.25, 9, 9.75 pt).
+    void fontsFollowDesktop_data()
+    {
+        QTest::addColumn<int>("points"); // 0: the test platform's own
+        QTest::addColumn<double>("noteText");
+        QTest::addColumn<int>("noteWidth");
+        QTest::addColumn<int>("mainWidth");
+        QTest::addColumn<double>("helpText");
+        QTest::addColumn<int>("helpWidth");
+        QTest::newRow("default") << 0 << 8.25 << 327 << 575 << 9.75 << 431;
+        QTest::newRow("9 pt") << 9 << 8.25 << 327 << 575 << 9.75 << 431;
+        QTest::newRow("12 pt") << 12 << 12.0 << 476 << 767 << 12.0 << 531;
+        QTest::newRow("16 pt") << 16 << 16.0 << 635 << 1023 << 16.0 << 708;
+    }
+    void fontsFollowDesktop()
+    {
+        QFETCH(int, points);
+        const QFont desktop = QApplication::font();
+        const auto restore = qScopeGuard([desktop] { QApplication::setFont(desktop); });
+        if (points)
+            QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), points));
+        App app;
+        QTEST(app.w.width(), "mainWidth");
+        QCOMPARE(app.gri->font().pointSizeF(), QApplication::font().pointSizeF());
+        app.click("Command1");
+        f_test *note = app.windowOf(1);
+        QVERIFY(note);
+        QTEST(note->width(), "noteWidth");
+        QTEST(App::child<QPlainTextEdit>(note, "Text2")->font().pointSizeF(), "noteText");
+        app.trigger("m_aide");
+        QPlainTextEdit *help = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *text = App::child<QPlainTextEdit>(w, "Text1"); text && w->isVisible())
+                help = text;
+        QVERIFY(help);
+        QTEST(help->font().pointSizeF(), "helpText");
+        QTEST(help->window()->width(), "helpWidth");
+        help->window()->close();
+    }
+
     // The question of "Tout supprimer", the about box and the list's Alerte column (the window
     // keeping its width) show their text whole, in any font.
     void messagesShowWholeText_data()
     {
         QTest::addColumn<QFont>("font");
-        QTest::newRow("the desktop's") << QApplication::font();
-        QTest::newRow("7 points") << QFont(QStringLiteral("DejaVu Sans"), 7);
-        QTest::newRow("16 points, serif") << QFont(QStringLiteral("DejaVu Serif"), 16);
+        QTest::addColumn<int>("width"); // 8625 twips, grown at a font above 9 points by 16 / 9
+        QTest::newRow("the desktop's") << QApplication::font() << 575;
+        QTest::newRow("7 points") << QFont(QStringLiteral("DejaVu Sans"), 7) << 575;
+        QTest::newRow("16 points, serif") << QFont(QStringLiteral("DejaVu Serif"), 16) << 1023;
     }
     void messagesShowWholeText()
     {
@@ -217,7 +263,7 @@ private slots:
         App app(testutil::records({{"Le 01/12 à 16:26", "pain", "mercredi 16/12 19h45", ""}}));
         if (app.gri->columnWidth(1) < static_cast<QAbstractItemView *>(app.gri)->sizeHintForColumn(1))
             cut << app.cell(1, Col::Alert);
-        QCOMPARE(app.w.width(), 575); // 8625 twips
+        QTEST(app.w.width(), "width");
         for (const char *command : {"m_reinit", "m_apropos"}) {
             QTimer::singleShot(0, [&] {
                 auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());

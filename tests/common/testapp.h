@@ -2,7 +2,7 @@
 
 // The real main window, for the tests that link rappelix_ui; its controls are found by name.
 #include "app/f_iir.h"
-#include "note/f_test.h"
+#include "note/notewindow.h"
 #include "testutil.h"
 
 #include <QAction>

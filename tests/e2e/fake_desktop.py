@@ -3,9 +3,9 @@
 """usage: fake_desktop.py notifications LOG ACTIVATE-FILE -- COMMAND...
        fake_desktop.py watcher LOG -- COMMAND...
 Owns the service's name, then runs COMMAND and ends with it.
-notifications: each Notify goes to LOG as a JSON line, with its timeout and "resident" hint, and
-each CloseNotification as {"closed": ID}; once ACTIVATE-FILE exists, the last notification is
-activated (ActionInvoked "default").
+notifications: each Notify goes to LOG as a JSON line, with its "sound-name" hint, timeout and
+"resident" hint, and each CloseNotification as {"closed": ID}; once ACTIVATE-FILE exists, the last
+notification's action named in it is invoked ("default" when the file is empty).
 watcher: the labels of the first registered item's menu go to LOG as a JSON line ([] for none)."""
 import json, subprocess, sys, os
 import dbus, dbus.service
@@ -27,7 +27,7 @@ class Notifications(dbus.service.Object):
         self.last += 1
         with open(self.log, "a") as f:
             print(json.dumps({"app": app, "summary": summary, "body": body, "actions": list(actions),
-                              "timeout": int(timeout), "resident": bool(hints.get("resident", False))}), file=f)
+                              "sound": str(hints.get("sound-name", "")), "timeout": int(timeout), "resident": bool(hints.get("resident", False))}), file=f)
         return self.last
 
     @dbus.service.method(NOTIFICATIONS, in_signature="u")
@@ -46,7 +46,9 @@ class Notifications(dbus.service.Object):
     def poll(self, activate):
         if not (self.last and os.path.exists(activate)):
             return True
-        self.ActionInvoked(dbus.UInt32(self.last), "default")
+        with open(activate) as f:
+            key = f.read().strip() or "default"
+        self.ActionInvoked(dbus.UInt32(self.last), key)
         return False
 
 

@@ -1,5 +1,6 @@
 # The end-to-end scripts' driver: a private X display and data home, clean-up on exit. E2E_OUT: the
-# screenshots' folder; E2E_WM=1: openbox as window manager; E2E_TRAY=1: trayer as notification area.
+# screenshots' folder; E2E_WM=1: openbox as window manager, or the one named (metacity, fluxbox);
+# E2E_TRAY=1: trayer as notification area.
 set -Eeuo pipefail
 # A failing command that ends a script outside any check says which one on the way out.
 E2E_ERR="" E2E_FAILED=0
@@ -81,6 +82,9 @@ e2e_start_display() {
   case ${E2E_WM:-0} in
   0) ;;
   1 | openbox) openbox --sm-disable >"$E2E_TMP/wm.log" 2>&1 & ;;
+  fluxbox) # without its toolbar, so that the work area is the whole screen
+    printf 'session.screen0.toolbar.visible: false\n' >"$E2E_TMP/fluxbox-init"
+    fluxbox -rc "$E2E_TMP/fluxbox-init" >"$E2E_TMP/wm.log" 2>&1 & ;;
   *) "$E2E_WM" --sm-disable --replace >"$E2E_TMP/wm.log" 2>&1 & ;;
   esac
   if [ "${E2E_WM:-0}" != 0 ]; then

@@ -23,6 +23,9 @@ public:
     void reinit();            // an existing note: title, text, summary line, editor from the row
     void en_rouge() override; // the alert fell due: red until closed
     void rowReloaded() override { reinit(); }
+    // The alert put off (alert::postponed), its mark cleared, the file written; red stays red.
+    // Ctrl+R in the window, or "Reporter" on the due notification.
+    void reporter() override;
     bool isRed() const { return m_red; }
     void activate() override;
     void closeWindow() override;

@@ -1,4 +1,4 @@
-#include "f_test.h"
+#include "notewindow.h"
 
 #include "alert/alerttext.h"
 #include "note/notebox.h"
@@ -14,7 +14,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
-#include <QTimer>
 #include <QWindow>
 
 namespace {
@@ -32,56 +31,6 @@ QAccessibleInterface *noteWindowAccessible(const QString &className, QObject *ob
     if (className == QLatin1String("f_test") && object->isWidgetType())
         return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
     return nullptr;
-}
-
-// Qt's default wrapping measures a whole word before it breaks a line, so a run of thousands of
-// characters without a blank is measured again for every line it fills: a long enough one
-// freezes the window. Such a note wraps anywhere instead, which costs in proportion.
-constexpr qsizetype kLongRun = 1000;
-
-bool hasLongRun(QStringView text)
-{
-    qsizetype run = 0;
-    for (QChar c : text) {
-        if (c.isSpace() && c.decompositionTag() != QChar::NoBreak)
-            run = 0;
-        else if (++run >= kLongRun)
-            return true;
-    }
-    return false;
-}
-
-void wrapFor(QPlainTextEdit *box, bool longRun)
-{
-    const auto mode = longRun ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
-    if (box->wordWrapMode() != mode) // every change lays the whole text out again
-        box->setWordWrapMode(mode);
-}
-
-// Keeps the wrapping right as the text changes: an edit that makes a long run is seen before the
-// box lays it out; once a long run may be gone, the whole text is looked at again after a pause.
-void watchRuns(QPlainTextEdit *box)
-{
-    auto *recheck = new QTimer(box);
-    recheck->setSingleShot(true);
-    recheck->setInterval(1000);
-    QObject::connect(recheck, &QTimer::timeout, box,
-                     [box] { wrapFor(box, hasLongRun(box->document()->toRawText())); });
-    QObject::connect(box->document(), &QTextDocument::contentsChange, box,
-                     [box, recheck](int pos, int removed, int added) {
-                         if (box->wordWrapMode() == QTextOption::WrapAnywhere) {
-                             if (removed > 0)
-                                 recheck->start();
-                             return;
-                         }
-                         QTextCursor around(box->document());
-                         around.setPosition(qMax(0, pos - int(kLongRun)));
-                         around.setPosition(
-                             qMin(box->document()->characterCount() - 1, pos + added + int(kLongRun)),
-                             QTextCursor::KeepAnchor);
-                         if (hasLongRun(around.selectedText()))
-                             wrapFor(box, true);
-                     });
 }
 
 // The summary line is narrow: a text that does not fit in the desktop's font is shown in a
@@ -136,7 +85,6 @@ f_test::f_test(Session &session, const Clock &clock) : QWidget(nullptr), m_sessi
     Text2->installEventFilter(this);
     Text2->setTabChangesFocus(true); // Tab moves on, as in the text boxes of the original
     Text2->setAccessibleName(QStringLiteral("Texte de la note"));
-    watchRuns(Text2);
 
     Frame1 = new QFrame(this);
     form.place(Frame1, twips::rect(0, 400, 4845, 885));
@@ -196,6 +144,9 @@ f_test::f_test(Session &session, const Clock &clock) : QWidget(nullptr), m_sessi
     for (QPushButton *b : {Command1, Command2, Command3})
         b->installEventFilter(this);
 
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this), &QShortcut::activated, this,
+            &f_test::reporter);
+
     connect(Command1, &QPushButton::clicked, this, &f_test::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &f_test::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &f_test::Command3_Click);
@@ -248,10 +199,8 @@ void f_test::reinit()
     const NoteTable &t = m_session.table;
     setWindowTitle(t.TextMatrix(f_pos, Col::Stamp));
     const QString text = toBox(t.TextMatrix(f_pos, Col::Text));
-    if (!(text.isEmpty() && Text2->document()->isEmpty())) {
-        wrapFor(Text2, hasLongRun(text));
+    if (!(text.isEmpty() && Text2->document()->isEmpty()))
         Text2->setNoteText(text);
-    }
     Text2->moveCursor(QTextCursor::End);
     const QString alertText = t.TextMatrix(f_pos, Col::Alert);
     showWhole(Label1, alertText);
@@ -353,6 +302,20 @@ void f_test::Command3_Click()
     m_session.table.setTextMatrix(f_pos, Col::Alerted, QString());
     if (m_session.flags.autosave)
         m_session.ecrire_notes();
+}
+
+void f_test::reporter()
+{
+    const QString text = alert::postponed(m_clock.now());
+    showWhole(Label1, text);
+    if (const auto parts = alert::split(text)) { // the editor shows it too, when opened
+        selectText(Combo1, parts->day);
+        selectText(Combo2, parts->hour);
+        selectText(Combo3, parts->minutes);
+    }
+    m_session.table.setTextMatrix(f_pos, Col::Alert, text);
+    m_session.table.setTextMatrix(f_pos, Col::Alerted, QString());
+    m_session.ecrire_notes();
 }
 
 void f_test::Command2_Click()
