@@ -16,6 +16,7 @@ T_WINDOW=30 T_WRITE=15 T_SYNC=90
 
 # --- two homes -------------------------------------------------------------------------------
 declare -A DISP MAIN DATA GUI LISTEN KEY ID
+rm -f "$E2E_OUT"/e2e_sync_*.png
 for s in A B; do
   mkdir -p "$E2E_TMP/$s/data/rapix" "$E2E_TMP/$s/config" "$E2E_TMP/$s/runtime" "$E2E_TMP/$s/home" "$E2E_TMP/$s/st"
   chmod 700 "$E2E_TMP/$s/runtime"
@@ -45,7 +46,7 @@ done
 st_config() { # side, other side
   python3 - "$E2E_TMP/$1/st/config.xml" "${ID[$1]}" "${ID[$2]}" "$1" "$2" "${GUI[$1]}" "${KEY[$1]}" \
     "${LISTEN[$1]}" "${LISTEN[$2]}" "${DATA[$1]}" "$FOLDER" <<'EOF'
-import sys, xml.etree.ElementTree as ET
+import copy, sys, xml.etree.ElementTree as ET
 path, me, other, myname, othername, gui, key, listen, otherlisten, data, folder = sys.argv[1:]
 tree = ET.parse(path)
 root = tree.getroot()
@@ -75,19 +76,19 @@ for e in o.findall("globalAnnounceServer"):
 sub(o, "globalAnnounceServer", "")
 for d in root.findall("device"):
     d.set("name", myname)
-d = sub(root, "device", id=other, name=othername, compression="metadata", introducer="false",
-        skipIntroductionRemovals="false", introducedBy="")
-sub(d, "address", "tcp://127.0.0.1:" + otherlisten)
-sub(d, "paused", "false")
-sub(d, "autoAcceptFolders", "false")
-f = ET.Element("folder", id=folder, label="rapix", path=data, type="sendreceive",
-               rescanIntervalS="10", fsWatcherEnabled="true", fsWatcherDelayS="1",
-               ignorePerms="false", autoNormalize="true")
-sub(f, "filesystemType", "basic")
-sub(f, "device", id=me, introducedBy="")
-sub(f, "device", id=other, introducedBy="")
-sub(f, "minDiskFree", "0", unit="%")
-sub(f, "markerName", ".stfolder")
+d = copy.deepcopy(root.find("defaults/device"))
+d.attrib.update(id=other, name=othername)
+d.find("address").text = "tcp://127.0.0.1:" + otherlisten
+root.insert(list(root).index(root.find("device")) + 1, d)
+# The folder as Syncthing's own defaults make one (conflict copies kept, ...), with a short
+# watch delay and rescan interval.
+f = copy.deepcopy(root.find("defaults/folder"))
+f.attrib.update(id=folder, label="rapix", path=data, rescanIntervalS="10", fsWatcherEnabled="true",
+                fsWatcherDelayS="1")
+for e in f.findall("device"):
+    f.remove(e)
+for i, dev in enumerate((me, other)):
+    f.insert(1 + i, ET.Element("device", id=dev, introducedBy=""))
 root.insert(0, f)
 tree.write(path)
 EOF
@@ -125,7 +126,7 @@ settled() {
   jq -e '.completion == 100 and .needItems == 0' <<<"$comp" >/dev/null || return 1
   jq -r '"\(.sequence) \(.globalFiles)"' <<<"$st"
 }
-# Both connected and settled, both planifs.txt byte-identical, and all of it unchanged for three
+# Both connected and settled, both planifs.txt byte-identical, and all of it unchanged for four
 # seconds (more than the watch delay: a write not yet scanned would show by then).
 SYNC_SEEN="" SYNC_SINCE=0
 in_sync() {
@@ -135,7 +136,7 @@ in_sync() {
   cmp -s "${DATA[A]}/planifs.txt" "${DATA[B]}/planifs.txt" || { SYNC_SEEN=""; return 1; }
   now="$a|$b|$(e2e_hex "${DATA[A]}/planifs.txt" | md5sum)"
   [ "$now" = "$SYNC_SEEN" ] || { SYNC_SEEN=$now SYNC_SINCE=$SECONDS; return 1; }
-  [ $((SECONDS - SYNC_SINCE)) -ge 3 ]
+  [ $((SECONDS - SYNC_SINCE)) -ge 4 ]
 }
 wait_sync() { # what was just done
   SYNC_SEEN=""
@@ -154,21 +155,41 @@ e2e_until "$T_SYNC" eval 'connected A && connected B' || {
   tail -n 20 "$E2E_TMP/A/syncthing.log" "$E2E_TMP/B/syncthing.log" >&2
   e2e_fail "the two syncthing instances did not connect"
 }
+# The engines run with what was asked: conflict copies kept, as by default, and the short watch delay.
+for s in A B; do
+  rest $s "/rest/config/folders/$FOLDER" | jq -e '.maxConflicts == 10 and .fsWatcherEnabled and .fsWatcherDelayS == 1' >/dev/null ||
+    e2e_fail "$s's folder is not as configured: $(rest $s "/rest/config/folders/$FOLDER")"
+  rest $s /rest/config/options | jq -e '(.globalAnnounceEnabled or .localAnnounceEnabled or .relaysEnabled or .natEnabled) == false' >/dev/null ||
+    e2e_fail "$s's engine looks beyond 127.0.0.1: $(rest $s /rest/config/options)"
+done
+echo "-- devices: A ${ID[A]:0:7}, B ${ID[B]:0:7}"
 wait_sync "the first sync"
 [ "$(e2e_hex "${DATA[B]}/planifs.txt")" = "$seeded" ] || e2e_fail "B did not receive the seeded notes"
 
 # --- two Rappelix on two displays ------------------------------------------------------------
+declare -A APP
 # on SIDE: this side's display and homes for the commands that follow.
 on() {
   export DISPLAY=${DISP[$1]} XDG_DATA_HOME="$E2E_TMP/$1/data" XDG_CONFIG_HOME="$E2E_TMP/$1/config"
   export XDG_RUNTIME_DIR="$E2E_TMP/$1/runtime" HOME="$E2E_TMP/$1/home"
   main=${MAIN[$1]:-}
 }
+# A failure keeps a picture of each display and tells what each program said.
+eval "e2e_fail_alone() $(declare -f e2e_fail | tail -n +2)"
+e2e_fail() {
+  local s
+  for s in A B; do
+    [ -n "${DISP[$s]:-}" ] && DISPLAY=${DISP[$s]} import -window root "$E2E_OUT/e2e_sync_$s.png" 2>/dev/null
+    [ -s "$E2E_TMP/$s/app.log" ] && { echo "-- program $s's output:" >&2; tail -n 10 "$E2E_TMP/$s/app.log" >&2; }
+  done
+  e2e_fail_alone "$@"
+}
 for s in A B; do
   e2e_start_display
   DISP[$s]=$DISPLAY
   on $s
   LANG=fr_FR.UTF-8 "$bin" >"$E2E_TMP/$s/app.log" 2>&1 &
+  APP[$s]=$!
   E2E_PIDS+=($!)
   MAIN[$s]=$(e2e_wait_window '^Rappelix$' "$T_WINDOW") || e2e_fail "no main window on $s"
 done
@@ -178,30 +199,53 @@ count_notes() { [ "$(note_windows | grep -c .)" -eq "$1" ]; }
 has() { LC_ALL=C grep -qF -- "$2" "${DATA[$1]}/planifs.txt"; }
 lacks() { ! has "$@"; }
 
+# The program's message boxes on this side's display: its other visible windows titled Rappelix.
+boxes() {
+  local w
+  for w in $(xdotool search --onlyvisible --name '^Rappelix$' 2>/dev/null); do [ "$w" = "$main" ] || echo "$w"; done
+}
+# A person reads what the program tells and presses Entrée (OK); the picture is kept.
+# (Counted in files: this runs in command substitutions too.)
+told() { ls "$E2E_TMP/$1"/told.* 2>/dev/null | wc -l; }
+read_boxes() { # side
+  local w n
+  on "$1"
+  for w in $(boxes); do
+    n=$(($(told "$1") + 1))
+    touch "$E2E_TMP/$1/told.$n"
+    import -window root "$E2E_OUT/e2e_sync_${1}_box$n.png"
+    echo "-- program $1 told something (picture e2e_sync_${1}_box$n.png)" >&2
+    xdotool windowactivate --sync "$w" 2>/dev/null || xdotool windowfocus --sync "$w"
+    xdotool key Return
+    e2e_until "$T_WINDOW" eval '! e2e_viewable "$w"' || e2e_fail "the message box on $1 did not close"
+  done
+}
+
 # "Nouvelle" (92 px right, 196 px down from the main window's corner), then the text typed in the
 # new note window, left open.
 new_note() { # side, text
-  on "$1"
+  read_boxes "$1"
   xdotool windowactivate --sync "$main"
   set -- "$1" "$2" $(xwininfo -id "$main" | awk '/Absolute upper-left [XY]/ {printf "%d ", $4}')
   xdotool mousemove $(($3 + 92)) $(($4 + 196)) click 1
   e2e_until "$T_WINDOW" count_notes 1 || e2e_fail "no note window on $1"
   typein "$1" "$(note_windows)" "$2"
 }
-# The note whose text starts with letter $2, chosen in the list by typing that letter, then
-# shown with Entrée; its window must bear the creation stamp $3.
-show_note() { # side, letter, stamp regex
-  on "$1"
+# The note whose text starts with letter $2 chosen in the list by typing that letter (a click on
+# the list's first row gives it the focus; Ctrl+Début makes the text column current).
+choose_note() { # side, letter
+  read_boxes "$1"
   xdotool windowactivate --sync "$main"
-  # A click on the list gives it the focus; Ctrl+Début makes the text column current.
   xdotool mousemove --window "$main" 300 60 click 1
   xdotool key ctrl+Home "$2"
 }
-select_note() { # side, letter, stamp regex: chosen, then shown with Entrée
-  show_note "$1" "$2"
+# Chosen, then shown with Entrée: prints its window, which must bear the creation stamp $3.
+show_note() { # side, letter, stamp
+  choose_note "$1" "$2"
   xdotool key Return
   local w
-  w=$(e2e_wait_window "^Le $3\$" "$T_WINDOW") || e2e_fail "the note '$2' did not open on $1 (windows: $(for w in $(note_windows); do xdotool getwindowname "$w"; done))"
+  w=$(e2e_wait_window "^Le $3\$" "$T_WINDOW") ||
+    e2e_fail "the note '$2' did not open on $1 (windows: $(for w in $(note_windows); do xdotool getwindowname "$w"; done))"
   echo "$w"
 }
 typein() { # side, window, text: typed at the end of the text box
@@ -211,70 +255,90 @@ typein() { # side, window, text: typed at the end of the text box
   xdotool type --delay 15 "$3"
   e2e_wait_typed "$3"
 }
-close_note() { xdotool key --clearmodifiers alt+F4; } # the close box writes the file
+close_note() { # side, window: the close box writes the file
+  on "$1"
+  xdotool windowactivate --sync "$2"
+  xdotool key --clearmodifiers alt+F4
+}
+closed() { # the note windows of both sides are gone
+  for s in A B; do on $s; e2e_until "$T_WINDOW" count_notes 0 || e2e_fail "a note window on $s did not close"; done
+}
+written() { # side, text: the side's own planifs.txt has it, soon
+  e2e_until "$T_WRITE" has "$1" "$2" || e2e_fail "$1 did not write '$2': $(cat -v "${DATA[$1]}/planifs.txt")"
+}
 
 no_notes() { on A && count_notes 0 && on B && count_notes 0; }
 e2e_until 10 no_notes || e2e_fail "a note window is open at start"
-
 minute() { date '+%d/%m %H:%M'; }
 
 echo "-- a note added on each side within a second"
 m1=$(minute)
 new_note A 'Encore sur A'
+wa=$(note_windows)
 new_note B 'Encore sur B'
-on A; close_note
-on B; close_note
+wb=$(note_windows)
+close_note A "$wa"
+close_note B "$wb"
 m2=$(minute)
-e2e_until "$T_WRITE" has A 'Encore sur A' || e2e_fail "A did not write its new note"
-e2e_until "$T_WRITE" has B 'Encore sur B' || e2e_fail "B did not write its new note"
-for s in A B; do on $s; e2e_until "$T_WINDOW" count_notes 0 || e2e_fail "the note window on $s did not close"; done
+written A 'Encore sur A'
+written B 'Encore sur B'
+closed
 wait_sync "the notes added on both sides"
 
 echo "-- different notes edited on both sides within a second"
-wa=$(select_note A A '01/12 .* 10:00')
+wa=$(show_note A A '01/12 .* 10:00')
 typein A "$wa" ' du matin'
-wb=$(select_note B B '01/12 .* 10:01')
+wb=$(show_note B B '01/12 .* 10:01')
 typein B "$wb" ' doux'
-on A; xdotool windowactivate --sync "$wa"; close_note
-on B; xdotool windowactivate --sync "$wb"; close_note
-e2e_until "$T_WRITE" has A 'Avoine du matin' || e2e_fail "A did not write its edit"
-e2e_until "$T_WRITE" has B 'Beurre doux' || e2e_fail "B did not write its edit"
-for s in A B; do on $s; e2e_until "$T_WINDOW" count_notes 0 || e2e_fail "the note window on $s did not close"; done
+close_note A "$wa"
+close_note B "$wb"
+written A 'Avoine du matin'
+written B 'Beurre doux'
+closed
 wait_sync "the edits of different notes"
 
-echo "-- the same note typed on both sides within a second"
-wa=$(select_note A C '01/12 .* 10:02')
-typein A "$wa" ' noires'
-wb=$(select_note B C '01/12 .* 10:02')
-typein B "$wb" ' rouges'
-on A; xdotool windowactivate --sync "$wa"; close_note
-on B; xdotool windowactivate --sync "$wb"; close_note
-e2e_until "$T_WRITE" has A 'Cerises noires' || e2e_fail "A did not write its typing"
-e2e_until "$T_WRITE" has B 'Cerises rouges' || e2e_fail "B did not write its typing"
-for s in A B; do on $s; e2e_until "$T_WINDOW" count_notes 0 || e2e_fail "the note window on $s did not close"; done
-wait_sync "the same note typed on both sides"
-
 echo "-- a note removed on A while B edits it, within a second"
-wb=$(select_note B D '01/12 .* 10:03')
+wb=$(show_note B D '01/12 .* 10:03')
 typein B "$wb" ' sucrees'
-show_note A D # chosen on A, then "Supprimer" (Suppr) right before B's window closes
-on A; xdotool key Delete
-on B; xdotool windowactivate --sync "$wb"; close_note
-e2e_until "$T_WRITE" lacks A '"Dattes"' || e2e_fail "A did not write the removal"
-e2e_until "$T_WRITE" has B 'Dattes sucrees' || e2e_fail "B did not write its edit"
-on B; e2e_until "$T_WINDOW" count_notes 0 || e2e_fail "the note window on B did not close"
+choose_note A D
+on A
+xdotool key Delete # "Supprimer"
+close_note B "$wb"
+e2e_until "$T_WRITE" lacks A '"Dattes"' || e2e_fail "A did not write the removal: $(cat -v "${DATA[A]}/planifs.txt")"
+written B 'Dattes sucrees'
+closed
 wait_sync "a removal on A and an edit on B"
 
-for s in A B; do on $s; e2e_screenshot "e2e_sync_$s"; done
+# Last, as what it tells comes after it: the same note typed on both sides.
+echo "-- the same note typed on both sides within a second"
+wa=$(show_note A C '01/12 .* 10:02')
+typein A "$wa" ' noires'
+wb=$(show_note B C '01/12 .* 10:02')
+typein B "$wb" ' rouges'
+close_note A "$wa"
+close_note B "$wb"
+written A 'Cerises noires'
+written B 'Cerises rouges'
+closed
+wait_sync "the same note typed on both sides"
+
+# What each program still holds goes to disk: A quits ("Quitter" writes), the engines settle and
+# B takes A's last version in, then B quits, and the engines settle again.
+echo "-- A quits, then B"
+for s in A B; do
+  read_boxes $s
+  e2e_screenshot "e2e_sync_$s"
+  e2e_menu "$main" f Up Return # "Quitter", the last entry of "&Fichier"
+  e2e_until "$T_WINDOW" eval '! kill -0 "${APP[$s]}" 2>/dev/null' || e2e_fail "program $s did not end"
+  wait "${APP[$s]}" || true
+  wait_sync "program $s quit"
+done
 
 # --- the records, literally --------------------------------------------------------------------
 # The new notes bear the minute they were made in: $m1, or $m2 when the minute turned meanwhile.
-stamps="$m1"
-[ "$m2" = "$m1" ] || stamps="$m1|$m2"
-new_record() { # text: the record's alternatives, one per possible minute
+new_record() { # text: the record's alternatives, one per possible minute, split by |
   local m out=""
-  IFS='|' read -ra ms <<<"$stamps"
-  for m in "${ms[@]}"; do out+="${out:+|}\"Le ${m% *} "$'\xe0'" ${m#* }\",\"$1\",\"\",\"\""; done
+  for m in "$m1" "$m2"; do out+="${out:+|}\"Le ${m% *} "$'\xe0'" ${m#* }\",\"$1\",\"\",\"\""; done
   echo "$out"
 }
 expected=(
@@ -286,8 +350,8 @@ expected=(
   '"Le 01/12 '$'\xe0'' 10:02","Cerises rouges","",""'
   '"Le 01/12 '$'\xe0'' 10:03","Dattes sucrees","",""'
 )
-cmp -s "${DATA[A]}/planifs.txt" "${DATA[B]}/planifs.txt" || e2e_fail "the two planifs.txt differ"
 file="${DATA[A]}/planifs.txt"
+cmp -s "$file" "${DATA[B]}/planifs.txt" || e2e_fail "the two planifs.txt differ"
 [ "$(tail -c 2 "$file" | od -An -tx1 | tr -d ' \n')" = 0d0a ] || e2e_fail "planifs.txt does not end with CR LF"
 mapfile -t lines < <(LC_ALL=C sed 's/\r$//' "$file")
 missing=() left=("${lines[@]}")
@@ -301,15 +365,14 @@ for want in "${expected[@]}"; do
   done
   if [ -n "$found" ]; then unset "left[$found]"; else missing+=("${alts[0]}"); fi
 done
-conflicts=$(cd "${DATA[A]}" && ls -A | grep -E 'sync-conflict|conflicted copy' || true)
+echo "-- messages: $(told A) from A, $(told B) from B; data folder: $(cd "${DATA[A]}" && ls -A | tr '\n' ' ')"
 if [ ${#missing[@]} -gt 0 ] || [ ${#left[@]} -gt 0 ]; then
   {
     echo "-- planifs.txt (identical on both sides):"
     cat -v "$file"
     for r in "${missing[@]}"; do echo "-- missing: $(cat -v <<<"$r")"; done
     for r in "${left[@]}"; do echo "-- not expected: $(cat -v <<<"$r")"; done
-    echo "-- files of the data folder: $(cd "${DATA[A]}" && ls -A | tr '\n' ' ')"
-    for c in $conflicts; do echo "-- $c:"; cat -v "${DATA[A]}/$c"; done
+    for c in "${DATA[A]}"/planifs?*.txt; do [ -e "$c" ] && { echo "-- ${c##*/}:"; cat -v "$c"; }; done
   } >&2
   e2e_fail "${#missing[@]} record(s) missing, ${#left[@]} not expected, after the four rounds"
 fi
