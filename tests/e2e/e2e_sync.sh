@@ -221,13 +221,24 @@ read_boxes() { # side
   done
 }
 
+# A click, never within a second of the last one on that display: two at one spot that close are a
+# double click, which on the list shows a note. (The time is kept in a file: this runs in command
+# substitutions too.)
+click_apart() { [ $(($(date +%s%N) - $(cat "$E2E_TMP/$1/click" 2>/dev/null || echo 0))) -gt 1000000000 ]; }
+click() { # side, then xdotool's mousemove arguments
+  local side=$1
+  shift
+  e2e_until 5 click_apart "$side"
+  xdotool mousemove "$@" click 1
+  date +%s%N >"$E2E_TMP/$side/click"
+}
 # "Nouvelle" (92 px right, 196 px down from the main window's corner), then the text typed in the
 # new note window, left open.
 new_note() { # side, text
   read_boxes "$1"
   xdotool windowactivate --sync "$main"
   set -- "$1" "$2" $(xwininfo -id "$main" | awk '/Absolute upper-left [XY]/ {printf "%d ", $4}')
-  xdotool mousemove $(($3 + 92)) $(($4 + 196)) click 1
+  click "$1" $(($3 + 92)) $(($4 + 196))
   e2e_until "$T_WINDOW" count_notes 1 || e2e_fail "no note window on $1"
   typein "$1" "$(note_windows)" "$2"
 }
@@ -236,7 +247,7 @@ new_note() { # side, text
 choose_note() { # side, letter
   read_boxes "$1"
   xdotool windowactivate --sync "$main"
-  xdotool mousemove --window "$main" 300 60 click 1
+  click "$1" --window "$main" 300 60
   xdotool key ctrl+Home "$2"
 }
 # Chosen, then shown with Entrée: prints its window, which must bear the creation stamp $3.
@@ -255,10 +266,25 @@ typein() { # side, window, text: typed at the end of the text box
   xdotool type --delay 15 "$3"
   e2e_wait_typed "$3"
 }
-close_note() { # side, window: the close box writes the file
-  on "$1"
-  xdotool windowactivate --sync "$2"
-  xdotool key --clearmodifiers alt+F4
+# The two keys at once, one on each display, to the windows that have the focus there: A's, then
+# B's (each key writes the file). Prints how far apart they went, in milliseconds.
+# Window $2 of side $1 has the focus, once any message box that came meanwhile is read.
+focused() {
+  read_boxes "$1"
+  [ "$(xdotool getwindowfocus 2>/dev/null)" = "$2" ] && return 0
+  xdotool windowactivate --sync "$2" 2>/dev/null || xdotool windowfocus --sync "$2" 2>/dev/null
+  return 1
+}
+both_keys() { # A's window, A's key, B's window, B's key
+  local t0 t1
+  e2e_until "$T_WINDOW" focused A "$1" || e2e_fail "A's window $1 does not have the focus"
+  e2e_until "$T_WINDOW" focused B "$3" || e2e_fail "B's window $3 does not have the focus"
+  t0=$(date +%s%N)
+  DISPLAY=${DISP[A]} xdotool key --clearmodifiers "$2"
+  DISPLAY=${DISP[B]} xdotool key --clearmodifiers "$4"
+  t1=$(date +%s%N)
+  echo "   (the two keys $(((t1 - t0) / 1000000)) ms apart)" >&2
+  [ $(((t1 - t0) / 1000000)) -lt 1000 ] || e2e_fail "the two keys went more than a second apart"
 }
 closed() { # the note windows of both sides are gone
   for s in A B; do on $s; e2e_until "$T_WINDOW" count_notes 0 || e2e_fail "a note window on $s did not close"; done
@@ -277,8 +303,7 @@ new_note A 'Encore sur A'
 wa=$(note_windows)
 new_note B 'Encore sur B'
 wb=$(note_windows)
-close_note A "$wa"
-close_note B "$wb"
+both_keys "$wa" alt+F4 "$wb" alt+F4 # the close box writes the file
 m2=$(minute)
 written A 'Encore sur A'
 written B 'Encore sur B'
@@ -290,21 +315,23 @@ wa=$(show_note A A '01/12 .* 10:00')
 typein A "$wa" ' du matin'
 wb=$(show_note B B '01/12 .* 10:01')
 typein B "$wb" ' doux'
-close_note A "$wa"
-close_note B "$wb"
+both_keys "$wa" alt+F4 "$wb" alt+F4 # the close box writes the file
 written A 'Avoine du matin'
 written B 'Beurre doux'
 closed
 wait_sync "the edits of different notes"
 
 echo "-- a note removed on A while B edits it, within a second"
+# "Supprimer" takes the row out of the list; the file follows at the next write, here the close
+# of another note's window on A, at the same moment as B's close.
 wb=$(show_note B D '01/12 .* 10:03')
 typein B "$wb" ' sucrees'
 choose_note A D
 on A
 xdotool key Delete # "Supprimer"
-close_note B "$wb"
-e2e_until "$T_WRITE" lacks A '"Dattes"' || e2e_fail "A did not write the removal: $(cat -v "${DATA[A]}/planifs.txt")"
+wa=$(show_note A A '01/12 .* 10:00')
+both_keys "$wa" alt+F4 "$wb" alt+F4
+e2e_until "$T_WRITE" lacks A '10:03"' || e2e_fail "A did not write the removal: $(cat -v "${DATA[A]}/planifs.txt")"
 written B 'Dattes sucrees'
 closed
 wait_sync "a removal on A and an edit on B"
@@ -315,8 +342,7 @@ wa=$(show_note A C '01/12 .* 10:02')
 typein A "$wa" ' noires'
 wb=$(show_note B C '01/12 .* 10:02')
 typein B "$wb" ' rouges'
-close_note A "$wa"
-close_note B "$wb"
+both_keys "$wa" alt+F4 "$wb" alt+F4 # the close box writes the file
 written A 'Cerises noires'
 written B 'Cerises rouges'
 closed
