@@ -127,7 +127,7 @@ void NotesStore::takeWrites()
             continue;
         }
         if (done.result) {
-            m_disk = done.bytes; m_base = notesmerge::records(done.bytes); m_baseKeys = keysOf(m_base);
+            m_disk = done.bytes;
             m_known = done.stamp;
             file.countWrite();
         }
