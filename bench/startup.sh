@@ -10,6 +10,8 @@
 # time from just before exec to the first mapped window (Rappelix: its main window; xpad: its
 # pad), and the resident memory one second later. Then Rappelix's start-up on 100,000 notes.
 #   bench/startup.sh <build folder> [runs (default 11)] [runs with 100,000 notes (default 5)]
+# With BESIDE=<another rappelix binary> (another build, say), that one is measured too, in turn
+# with the others and in the same home, so that two builds compare side by side.
 # Prints the medians as "key value" lines on stdout; details go to stderr.
 set -euo pipefail
 build=$(cd "${1:?usage: startup.sh <build folder> [runs] [big runs]}" && pwd)
@@ -94,7 +96,7 @@ run_once() {
   echo "$ms $rss"
 }
 
-rappelix_run() { run_once "$1" term --name Rappelix -- "$rappelix"; }
+rappelix_run() { run_once "$1" term --name Rappelix -- "${2:-$rappelix}"; }
 xpad_run() { run_once xpad xpad_quit -- "$xpad"; }
 bareqt_run() { run_once bareqt term --name "Bare Qt" -- "$bareqt"; }
 # The same two on a desktop with a session bus (one bus for the whole benchmark, no service on it).
@@ -113,6 +115,7 @@ bareqt_run >/dev/null
 : >"$E2E_TMP/rappelix.txt"
 : >"$E2E_TMP/xpad.txt"
 : >"$E2E_TMP/bareqt.txt"
+: >"$E2E_TMP/beside.txt"
 for i in $(seq "$runs"); do
   r=$(rappelix_run rappelix)
   x=$(xpad_run)
@@ -125,6 +128,11 @@ for i in $(seq "$runs"); do
   echo "$q" >>"$E2E_TMP/bareqt.txt"
   echo "$rb" >>"$E2E_TMP/rappelix-bus.txt"
   echo "$qb" >>"$E2E_TMP/bareqt-bus.txt"
+  if [ -n "${BESIDE:-}" ]; then
+    s=$(rappelix_run rappelix "$BESIDE")
+    echo "run $i: beside $s (ms KiB)" >&2
+    echo "$s" >>"$E2E_TMP/beside.txt"
+  fi
 done
 
 : >"$E2E_TMP/big.txt"
@@ -155,6 +163,10 @@ echo "rss_bareqt_kib $qRss"
 echo "rss_ratio $(ratio "$rRss" "$xRss")"
 echo "rss_ratio_bareqt $(ratio "$rRss" "$qRss")"
 echo "startup_unneeded_libraries $(cat "$E2E_TMP/unneeded.txt")"
+if [ -n "${BESIDE:-}" ]; then
+  echo "startup_beside_ms $(med beside 1)"
+  echo "rss_beside_kib $(med beside 2)"
+fi
 echo "big_runs $bigRuns"
 echo "startup_100000_ms $(med big 1)"
 echo "rss_100000_kib $(med big 2)"

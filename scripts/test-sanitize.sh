@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Builds the whole test suite with AddressSanitizer, UBSan and LeakSanitizer into build-asan/
 # (or ASAN_BUILD_DIR) and runs it. Every report goes to a file of its own; the script prints
-# how many there were and fails on any.
+# how many there were and fails on any. Arguments go to CMake.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ASAN_BUILD_DIR:-$root/build-asan}
 "$root/scripts/setup.sh"
-cmake -S "$root" -B "$build" -G Ninja -DRAPPELIX_TESTS=ON -DRAPPELIX_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S "$root" -B "$build" -G Ninja -DRAPPELIX_TESTS=ON -DRAPPELIX_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 
 logs=$build/sanitizer-reports

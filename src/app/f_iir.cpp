@@ -2,142 +2,25 @@
 
 #include "alert/alertcheck.h"
 #include "alert/alertnotices.h"
-#include "alert/alerttext.h"
-#include "ui/frames.h"
+#include "app/listview.h"
 #include "app/notetablemodel.h"
 #include "help/help.h"
+#include "ui/failures.h"
 #include "ui/msgbox.h"
 #include "note/notewindow.h"
 #include "ui/twips.h"
 #include "store/datafolder.h"
-#include "tray/appicon.h"
-#include "tray/trayicon.h"
 #include "tray/traywindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
-#include <QFileInfo>
 #include <QFrame>
-#include <QHeaderView>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSessionManager>
 #include <QShortcut>
-#include <QStyleOptionHeader>
-#include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QWindow>
-
-#include <cerrno>
-#include <cstring>
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
-
-namespace {
-// The list's column header. Qt sizes every section as if its caption were bold, for a section
-// highlighted by the selection; these never are, and measuring in bold loads a second face of
-// the font at every start.
-class ListHeader : public QHeaderView {
-public:
-    ListHeader(Qt::Orientation orientation, QWidget *parent) : QHeaderView(orientation, parent)
-    {
-        setHighlightSections(false);
-        setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    }
-
-protected:
-    QSize sectionSizeFromContents(int logicalIndex) const override
-    {
-        QStyleOptionHeader opt;
-        initStyleOption(&opt);
-        opt.section = logicalIndex;
-        if (model()) // none while the window is being taken down
-            opt.text = model()->headerData(logicalIndex, orientation(), Qt::DisplayRole).toString();
-        return style()->sizeFromContents(QStyle::CT_HeaderSection, &opt, QSize(), this);
-    }
-};
-
-// Why a file operation failed, in the user's words: what the step and the system's code say,
-// about the file or folder it failed on.
-QString failureReason(const SaveResult &result)
-{
-    using Step = SaveResult::Step;
-    const QString name = QStringLiteral("« %1 »").arg(QDir::toNativeSeparators(result.path));
-    switch (result.step) {
-    case Step::ReadOnly:
-        return QStringLiteral("le fichier %1 est en lecture seule").arg(name);
-    case Step::KeepAside:
-        return QStringLiteral("le fichier illisible %1 ne peut pas être mis de côté").arg(name);
-    case Step::HeldByOther:
-        return QStringLiteral("une autre copie de Rappelix utilise déjà ce dossier");
-    case Step::Changed:
-        return QStringLiteral("un autre programme venait de modifier %1").arg(name);
-    case Step::Unfinished:
-        return QStringLiteral("le disque n'a pas fini l'écriture de %1 en %2 secondes")
-            .arg(name)
-            .arg(Session::kEndWaitMs / 1000);
-    case Step::MakeFolder:
-        if (result.error == EEXIST)
-            return QStringLiteral("un fichier porte le nom du dossier %1").arg(name);
-        break;
-    default:
-        break;
-    }
-    switch (result.error) {
-    case ENOSPC:
-        return QStringLiteral("le disque est plein");
-#ifdef EDQUOT
-    case EDQUOT:
-        return QStringLiteral("le quota d'espace disque est atteint");
-#endif
-    case EFBIG:
-        return QStringLiteral("le fichier dépasse la taille permise");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("l'accès à %1 est refusé").arg(name);
-    case EROFS:
-        return QStringLiteral("le disque est en lecture seule");
-    case ENOENT:
-    case ENOTDIR: {
-        const bool folder = result.step == Step::Temporary || result.step == Step::MakeFolder;
-        return QStringLiteral("le dossier « %1 » n'existe pas")
-            .arg(QDir::toNativeSeparators(folder ? result.path : QFileInfo(result.path).absolutePath()));
-    }
-    case EISDIR:
-        return QStringLiteral("%1 est un dossier").arg(name);
-    case EEXIST:
-        return QStringLiteral("%1 existe déjà").arg(name);
-    case EIO:
-        return QStringLiteral("erreur d'entrée-sortie sur le disque");
-    default:
-        return QStringLiteral("erreur système %1 (%2)")
-            .arg(result.error)
-            .arg(QString::fromLocal8Bit(std::strerror(result.error)));
-    }
-}
-
-// The list always has a current row and the highlight is on it: a click where there is no row,
-// or with Ctrl on the highlighted row, leaves both where they are.
-class ListView : public QTableView {
-public:
-    using QTableView::QTableView;
-
-protected:
-    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
-                                                         const QEvent *event) const override
-    {
-        if (!index.isValid())
-            return QItemSelectionModel::NoUpdate;
-        const QItemSelectionModel::SelectionFlags command = QTableView::selectionCommand(index, event);
-        if (command & QItemSelectionModel::Deselect)
-            return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
-        return command;
-    }
-};
-} // namespace
 
 f_iir::f_iir(const Clock &clock, QWidget *parent)
     : QWidget(parent), m_clock(clock), m_session(clock), m_help(new Help(this))
@@ -188,24 +71,15 @@ void f_iir::buildWindow()
     gri = new ListView(Frame6);
     gri->setObjectName(QStringLiteral("gri"));
     gri->setAccessibleName(QStringLiteral("Liste des notes"));
-    gri->setHorizontalHeader(new ListHeader(Qt::Horizontal, gri));
-    // Hidden before the list has a model, the row header is never measured.
-    gri->verticalHeader()->hide();
     form.place(gri, twips::rect(30, 120, 8595, 2295));
     gri->setModel(m_model);
-    gri->setSelectionBehavior(QAbstractItemView::SelectRows);
-    gri->setSelectionMode(QAbstractItemView::SingleSelection);
-    gri->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    gri->setWordWrap(false);
-    gri->setTabKeyNavigation(false); // Tab leaves the list for the buttons
-    gri->verticalHeader()->setDefaultSectionSize(gri->fontMetrics().height() + 6);
     connect(gri, &QTableView::doubleClicked, this, [this](const QModelIndex &) { gri_DblClick(); });
     connect(gri->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
                 if (current.isValid() && !m_model->removing())
                     m_session.table.setRow(current.row() + 1);
             });
-    connect(m_model, &NoteTableModel::tableRowMoved, this, &f_iir::selectRow);
+    connect(m_model, &NoteTableModel::tableRowMoved, gri, &ListView::setCurrentNote);
 
     auto button = [this, &form](const char *name, const QString &caption, int left) {
         auto *b = new QPushButton(caption, Frame6);
@@ -278,16 +152,6 @@ void f_iir::buildMenus()
     m_aide = action(m_interro, "m_aide", QStringLiteral("Aide..."), &f_iir::m_aide_Click);
     m_apropos = action(m_interro, "m_apropos", QStringLiteral("&A propos..."), &f_iir::m_apropos_Click);
     m_aide->setShortcut(QKeySequence(Qt::Key_F1));
-
-    // The tray's pop-up menu.
-    const TrayWindow::Menu pop = TrayWindow::buildMenu(this);
-    mPopupSys = pop.popup;
-    mPopNew = pop.nouvelle;
-    mPopRestore = pop.restore;
-    mPopExit = pop.exit;
-    connect(mPopNew, &QAction::triggered, this, &f_iir::Command1_Click);
-    connect(mPopRestore, &QAction::triggered, this, &f_iir::restaurer_fenetre);
-    connect(mPopExit, &QAction::triggered, this, &f_iir::mPopExit_Click);
 }
 
 void f_iir::Form_Load(const QString &dataFolder, SingleCopy *guard)
@@ -303,13 +167,15 @@ void f_iir::Form_Load(const QString &dataFolder, SingleCopy *guard)
     m_session.flags = Flags{};
     lire_zone_travail();
     // The window is not shown yet: it comes on the screen only when restored.
-    m_tray = new TrayIcon(mPopupSys, this);
-    connect(m_tray, &TrayIcon::restoreRequested, this, &f_iir::restaurer_fenetre);
-    connect(m_tray, &TrayIcon::menuRequested, this, &f_iir::showTrayMenu);
-    m_notices = new alert::AlertNotices(m_session, m_tray, this);
+    connect(&m_trayWindow, &TrayWindow::newRequested, this, &f_iir::Command1_Click);
+    connect(&m_trayWindow, &TrayWindow::restoreRequested, this, &f_iir::restaurer_fenetre);
+    connect(&m_trayWindow, &TrayWindow::quitRequested, this, &f_iir::mPopExit_Click);
+    m_notices = new alert::AlertNotices(m_session, m_trayWindow.makeIcon(), this);
     connect(m_alerts, &alert::AlertTimer::fellDue, m_notices, &alert::AlertNotices::tellFallenDue);
     connect(m_notices, &alert::AlertNotices::listWanted, this, &f_iir::restaurer_fenetre);
-    setUpGrid();
+    m_session.table.setUp();
+    // Only Note and Alerte are shown; they share the room of their two widths, grown with the list.
+    gri->fitColumns(twips::px(6400 + 1800) * gri->width() / twips::px(8595));
     const QString folder = dataFolder.isEmpty() ? preparer_dossier() : dataFolder;
     m_session.file.setFolder(folder);
     m_pref.setFolder(folder);
@@ -317,7 +183,7 @@ void f_iir::Form_Load(const QString &dataFolder, SingleCopy *guard)
     m_session.file.charger_notes(m_session.table);
     m_model->endLoad();
     m_session.table.setRow(1);
-    selectRow(1);
+    gri->setCurrentNote(1);
     m_session.loaded = true;
     tellFoundAtStart();
     m_session.watchFile();
@@ -327,56 +193,11 @@ void f_iir::Form_Load(const QString &dataFolder, SingleCopy *guard)
         m_tb->setChecked(true);
         if (!m_trayWindow.available())
             m_trayWindow.waitForTray();
-        showIcons();
+        m_trayWindow.showIcons();
     } else {
         restaurer_fenetre();
-        // The icons come once the list is on the screen and painted, or after a second at most:
-        // setting them on the windows and the exchanges with the notification area take milliseconds.
-        connect(&m_trayWindow, &TrayWindow::exposed, this, &f_iir::showIcons,
-                Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
-        QTimer::singleShot(1000, this, &f_iir::showIcons);
+        m_trayWindow.showIconsOnceShown(); // the list comes on the screen first
     }
-}
-
-// The window's icon, for every window, and the notification area's, once.
-void f_iir::showIcons()
-{
-    if (m_iconsShown)
-        return;
-    m_iconsShown = true;
-    const QIcon icon = applicationIcon();
-    QApplication::setWindowIcon(icon);
-    m_tray->show(icon);
-    // The start-up is over. What it used in passing (the font list read, the icon drawn at every
-    // size) is handed back to the system rather than kept by the process for its whole life.
-#if defined(__GLIBC__)
-    malloc_trim(0);
-#endif
-}
-
-void f_iir::setUpGrid()
-{
-    m_session.table.setUp();
-    // Columns 0, 3 and 4, a twip wide, are not shown at all. The Alerte column is as wide as the
-    // widest alert text the editor can make, with the item's margins and the grid line; the Note
-    // column has the rest of the room the two share, which grows with the list.
-    const int shared = twips::px(6400 + 1800) * gri->width() / twips::px(8595);
-    const QFontMetrics metrics(gri->font());
-    const int margins = 2 * (gri->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, gri) + 1) + 1;
-    const QString widest =
-        alert::widestAlert([&metrics](const QString &text) { return metrics.horizontalAdvance(text); });
-    const int alertWidth = qMax(twips::px(1800), metrics.horizontalAdvance(widest) + margins);
-    gri->setColumnWidth(0, shared - alertWidth);
-    gri->setColumnWidth(1, alertWidth);
-}
-
-void f_iir::selectRow(int row)
-{
-    if (row < 1 || row >= m_session.table.Rows())
-        return;
-    const QModelIndex index = m_model->index(row - 1, 0);
-    gri->selectionModel()->setCurrentIndex(index,
-                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void f_iir::Timer1_Timer()
@@ -397,49 +218,6 @@ void f_iir::mPopExit_Click()
     m_quitter_Click();
 }
 
-QString f_iir::failureText(const QString &what, const SaveResult &result) const
-{
-    return QStringLiteral("Rappelix n'a pas pu enregistrer %1 dans le dossier « %2 » : %3.")
-        .arg(what, QDir::toNativeSeparators(m_session.file.folder()), failureReason(result));
-}
-
-void f_iir::reportWriteFailure(const SaveResult &result)
-{
-    // Not modal: the timer goes on trying while the message is up.
-    MsgBox::warning(this,
-                    failureText(QStringLiteral("les notes"), result) +
-                        QStringLiteral("\n\nLes notes restent dans Rappelix, qui réessaiera chaque minute."));
-}
-
-void f_iir::reportKeptBoth(int notes, const QString &copy)
-{
-    const QString which =
-        notes == 1 ? QStringLiteral("une note l'a été") : QStringLiteral("%1 notes l'ont été").arg(notes);
-    MsgBox::warning(this,
-                    QStringLiteral("Un autre programme a modifié les notes pendant que Rappelix tournait, "
-                                   "et %1 des deux côtés : Rappelix garde les deux versions dans la "
-                                   "liste. Le fichier tel que l'autre programme l'a laissé est copié "
-                                   "dans « %2 ».")
-                        .arg(which, QDir::toNativeSeparators(copy)));
-}
-
-void f_iir::reportCopiesMerged(const QStringList &copies)
-{
-    QStringList names;
-    for (const QString &copy : copies)
-        names << QStringLiteral("« %1 »").arg(QFileInfo(copy).fileName());
-    MsgBox::warning(this, (copies.size() == 1 ? QStringLiteral("Un outil de synchronisation a laissé une "
-                                                                   "autre version des notes, %1 : ses notes "
-                                                                   "sont maintenant dans la liste.")
-                                                   : QStringLiteral("Un outil de synchronisation a laissé "
-                                                                    "d'autres versions des notes, %1 : leurs "
-                                                                    "notes sont maintenant dans la liste."))
-                                  .arg(names.join(QStringLiteral(", "))) +
-                              QStringLiteral("\n\nUne fois les notes écrites, Rappelix retire la copie "
-                                             "(ou la renomme « planifs-conflit-… » s'il lui manque une de "
-                                             "ses notes)."));
-}
-
 void f_iir::closeEvent(QCloseEvent *event)
 {
     Flags &flags = m_session.flags;
@@ -453,11 +231,7 @@ void f_iir::closeEvent(QCloseEvent *event)
         // The last write ends before the program does, or the user is told.
         const SaveResult saved = saveTyped();
         // Ending now would lose what could not be written: the user decides.
-        if (!saved && MsgBox::question(this,
-                                       failureText(QStringLiteral("les notes"), saved) +
-                                           QStringLiteral("\n\nQuitter quand même ? Les dernières "
-                                                          "modifications seront perdues."),
-                                       QMessageBox::No) != QMessageBox::Yes) {
+        if (!saved && !failures::quitAnyway(this, failureText(QStringLiteral("les notes"), saved))) {
             flags.quitting = false;
             event->ignore();
             return;
@@ -469,8 +243,7 @@ void f_iir::closeEvent(QCloseEvent *event)
             w->closeWindow();
     flags.autosave = true;
     event->accept();
-    if (m_tray)
-        m_tray->hide();
+    m_trayWindow.hideIcon();
     emit quitRequested();
 }
 
@@ -498,39 +271,6 @@ void f_iir::displayGone()
 {
     m_session.writeFailed = nullptr;
     saveTyped();
-}
-
-// What start-up found amiss in the data folder, told before anything is written there.
-void f_iir::tellFoundAtStart()
-{
-    const NotesFile &file = m_session.file;
-    auto named = [](const QString &path) { return QDir::toNativeSeparators(path); };
-    QStringList told;
-    if (file.readError() != NotesFile::ReadError::None)
-        told << QStringLiteral("Rappelix n'a pas pu lire les notes (« %1 ») : %2. ")
-                        .arg(named(file.path()), file.readError() == NotesFile::ReadError::Folder
-                                                     ? QStringLiteral("c'est un dossier")
-                                                     : QStringLiteral("la lecture en est refusée")) +
-                    (file.keptCopy().isEmpty()
-                         ? QStringLiteral("Il reste à sa place, et ne sera pas remplacé.")
-                         : QStringLiteral("L'original est gardé sous « %1 » ; la liste commence vide.")
-                               .arg(named(file.keptCopy())));
-    for (const QString &kept : file.recovered())
-        told << QStringLiteral("Une écriture interrompue avait laissé une version des notes plus récente que "
-                               "« %1 » : elle est gardée sous « %2 ».")
-                    .arg(named(file.path()), named(kept));
-    if (m_session.guard && m_session.guard->unguarded())
-        told << QStringLiteral(
-                    "Le dossier « %1 » ne permet pas de verrou : Rappelix ne peut pas empêcher une "
-                    "seconde copie de Rappelix d'y écrire en même temps.")
-                    .arg(named(file.folder()));
-    if (!told.isEmpty())
-        MsgBox::warning(this, told.join(QStringLiteral("\n\n")));
-}
-
-void f_iir::showTrayMenu()
-{
-    m_trayWindow.showMenu(mPopupSys);
 }
 
 void f_iir::restaurer_fenetre()
@@ -569,10 +309,7 @@ void f_iir::m_demarrage_Click()
     const SaveResult done = m_autostart.set(wanted, QCoreApplication::applicationFilePath());
     m_demarrage->setChecked(done ? wanted : !wanted);
     if (!done)
-        MsgBox::warning(this,
-                        QStringLiteral("Rappelix n'a pas pu modifier le lancement à l'ouverture de session "
-                                       "(« %1 ») : %2.")
-                            .arg(QDir::toNativeSeparators(m_autostart.path()), failureReason(done)));
+        failures::reportAutostart(this, m_autostart.path(), done);
 }
 
 void f_iir::m_imprimer_Click()

@@ -7,6 +7,7 @@
 #include "session/listcommands.h"
 #include "session/session.h"
 #include "tray/traywindow.h"
+#include "ui/failures.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -18,8 +19,7 @@ class QAction;
 class QFrame;
 class QMenu;
 class QPushButton;
-class QTableView;
-class TrayIcon;
+class ListView;
 class f_test;
 namespace alert {
 class AlertNotices;
@@ -88,17 +88,19 @@ private:
     NoteWindow *makeWindow(int row, int slot, Fill fill) override;
     void buildWindow();
     void buildMenus();
-    void setUpGrid();
-    void selectRow(int row);
     void focusNouvelle();
-    void showTrayMenu();
-    void showIcons();
-    void tellFoundAtStart();
     SaveResult saveTyped();
-    QString failureText(const QString &what, const SaveResult &result) const;
-    void reportWriteFailure(const SaveResult &result);
-    void reportKeptBoth(int notes, const QString &copy);
-    void reportCopiesMerged(const QStringList &copies);
+    QString failureText(const QString &what, const SaveResult &result) const
+    {
+        return failures::text(what, m_session.file.folder(), result, Session::kEndWaitMs);
+    }
+    void reportWriteFailure(const SaveResult &result)
+    {
+        failures::reportWrite(this, failureText(QStringLiteral("les notes"), result));
+    }
+    void reportKeptBoth(int notes, const QString &copy) { failures::reportKeptBoth(this, notes, copy); }
+    void reportCopiesMerged(const QStringList &copies) { failures::reportCopiesMerged(this, copies); }
+    void tellFoundAtStart() { failures::tellFoundAtStart(this, m_session.file, m_session.guard); }
 
     // The rooms it composes.
     const Clock &m_clock;
@@ -111,15 +113,13 @@ private:
     NoteTableModel *m_model = nullptr;
     alert::AlertTimer *m_alerts = nullptr;
     alert::AlertNotices *m_notices = nullptr;
-    TrayIcon *m_tray = nullptr;
-    bool m_iconsShown = false;
     Help *m_help = nullptr;
     QList<QPointer<f_test>> m_made; // every note window not yet deleted
     TrayWindow m_trayWindow{this};
 
     // Controls, named as on the form. The list and its buttons: Nouvelle, Voir, Supprimer.
     QFrame *Frame6 = nullptr;
-    QTableView *gri = nullptr;
+    ListView *gri = nullptr;
     QPushButton *Command1 = nullptr;
     QPushButton *Command2 = nullptr;
     QPushButton *Command3 = nullptr;
@@ -143,9 +143,4 @@ private:
     QMenu *m_interro = nullptr;
     QAction *m_aide = nullptr;
     QAction *m_apropos = nullptr;
-    // The tray icon's menu: Nouvelle, Restaurer, Quitter.
-    QMenu *mPopupSys = nullptr;
-    QAction *mPopNew = nullptr;
-    QAction *mPopRestore = nullptr;
-    QAction *mPopExit = nullptr;
 };

@@ -1,8 +1,10 @@
 #include "traywindow.h"
 
+#include "tray/appicon.h"
 #include "tray/trayicon.h"
 #include "ui/frames.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QEvent>
 #include <QGuiApplication>
@@ -12,25 +14,54 @@
 #include <QWidget>
 #include <QWindow>
 
-TrayWindow::Menu TrayWindow::buildMenu(QWidget *parent)
+TrayWindow::TrayWindow(QWidget *window)
+    : m_window(window), m_menu(new QMenu(QStringLiteral("&SysTRay"), window)) // never in the menu bar
 {
-    // Never part of the menu bar.
-    Menu m;
-    m.popup = new QMenu(QStringLiteral("&SysTRay"), parent);
-    m.popup->setObjectName(QStringLiteral("mPopupSys"));
-    auto action = [&m](const char *name, const QString &caption) {
-        QAction *a = m.popup->addAction(caption);
+    m_menu->setObjectName(QStringLiteral("mPopupSys"));
+    auto action = [this](const char *name, const QString &caption, void (TrayWindow::*told)()) {
+        QAction *a = m_menu->addAction(caption);
         a->setObjectName(QLatin1String(name));
-        return a;
+        connect(a, &QAction::triggered, this, told);
     };
-    m.nouvelle = action("mPopNew", QStringLiteral("&Nouvelle"));
-    m.restore = action("mPopRestore", QStringLiteral("&Restaurer"));
-    m.exit = action("mPopExit", QStringLiteral(" &Quitter"));
-    return m;
+    action("mPopNew", QStringLiteral("&Nouvelle"), &TrayWindow::newRequested);
+    action("mPopRestore", QStringLiteral("&Restaurer"), &TrayWindow::restoreRequested);
+    action("mPopExit", QStringLiteral(" &Quitter"), &TrayWindow::quitRequested);
 }
 
-void TrayWindow::showMenu(QMenu *menu)
+TrayIcon *TrayWindow::makeIcon()
 {
+    m_icon = new TrayIcon(m_menu, this);
+    connect(m_icon, &TrayIcon::restoreRequested, this, &TrayWindow::restoreRequested);
+    connect(m_icon, &TrayIcon::menuRequested, this, &TrayWindow::showMenu);
+    return m_icon;
+}
+
+void TrayWindow::showIcons()
+{
+    if (m_iconsShown || !m_icon)
+        return;
+    m_iconsShown = true;
+    const QIcon icon = applicationIcon();
+    QApplication::setWindowIcon(icon);
+    m_icon->show(icon);
+}
+
+void TrayWindow::showIconsOnceShown()
+{
+    connect(this, &TrayWindow::exposed, this, &TrayWindow::showIcons,
+            Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
+    QTimer::singleShot(1000, this, &TrayWindow::showIcons);
+}
+
+void TrayWindow::hideIcon()
+{
+    if (m_icon)
+        m_icon->hide();
+}
+
+void TrayWindow::showMenu()
+{
+    QMenu *menu = m_menu;
     // Activating a hidden window would map it on some desktops: only a shown one comes forward.
     if (m_window->isVisible()) {
         m_window->raise();

@@ -157,7 +157,7 @@ private slots:
         QCOMPARE(w ? App::child<QPlainTextEdit>(w, "Text2")->toPlainText() : QString(), shown);
     }
 
-    // The icon is built in as pixels at build time: each size is its PNG rendering, pixel for pixel.
+    // The icon is its PNG renderings, built in: each size is its rendering, pixel for pixel.
     void iconIsItsRenderings()
     {
         const QIcon icon = applicationIcon();
