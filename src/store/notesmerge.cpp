@@ -208,24 +208,25 @@ Result addUnknown(const QList<Record> &base, const QList<Record> &ours, const QL
 {
     // Merged over a base of theirs's records that are known here, theirs removes nothing and
     // changes nothing: what it adds is what is unknown.
-    QSet<QString> known = own;
+    QSet<QString> known = own, baseKeys;
     QSet<QString> stamps;
-    for (const QList<Record> *list : {&base, &ours})
-        for (const Record &r : *list)
-            known.insert(key(r));
-    for (const Record &r : ours)
+    for (const Record &r : base)
+        baseKeys.insert(key(r));
+    known.unite(baseKeys);
+    for (const Record &r : ours) {
+        known.insert(key(r));
         stamps.insert(r[0]);
+    }
     QList<Record> seen, rest, beside;
     for (const Record &r : theirs) {
         if (known.contains(key(r)))
             seen.append(r);
         if (!known.contains(key(r)) && !r[0].isEmpty() && stamps.contains(r[0]))
-            beside.append(r); // another version of a note of ours: kept after ours
+            beside.append(r); // another version of a note of ours
         else
             rest.append(r);
     }
     Result result = merge(seen, ours, rest, Known{{}, {}, false});
-    result.conflicts = int(beside.size());
     QList<Entry> &entries = result.entries;
     for (const Record &r : std::as_const(beside)) {
         auto ofStamp = [&](qsizetype i, bool fromOurs) {
@@ -235,6 +236,13 @@ Result addUnknown(const QList<Record> &base, const QList<Record> &ours, const QL
         qsizetype at = 0;
         while (at < entries.size() && !ofStamp(at, true))
             ++at;
+        // Unchanged here since the base: the other side's change, taken. Changed here too: both
+        // versions, ours first.
+        if (at < entries.size() && !entries[at].content && baseKeys.contains(key(ours[entries[at].ours]))) {
+            entries[at].content = r;
+            continue;
+        }
+        ++result.conflicts;
         if (at < entries.size())
             for (++at; at < entries.size() && ofStamp(at, false);)
                 ++at;

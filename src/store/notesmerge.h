@@ -14,7 +14,8 @@ class NoteTable;
 // version another program left now (theirs), and the table (ours). The base is what the other
 // side is known to have had: a version from another computer may never have seen this program's
 // last writes, so it is taken to have removed or changed only what it had. Records that this
-// program wrote and that theirs holds were seen there too, and count as known.
+// program wrote or had from an earlier version, and that theirs holds, were seen there too: they
+// count as known, so an old version brought back is no change made there.
 //
 // A note is recognised across versions by its whole record first (stamp, text, alert, mark),
 // then by its creation stamp: the same stamp with other content is that note changed. Records
@@ -40,7 +41,7 @@ struct Result {
 
 // What this program knows beyond the three versions.
 struct Known {
-    QSet<QString> own; // key() of the records written here that the base lacks
+    QSet<QString> own; // key() of the records written here, or known from earlier versions
     QList<bool> keep;  // per record of ours: never removed (its window is open)
     // Theirs is the file: when the merge brings nothing of ours to it, the list takes theirs's
     // order, so that two computers settle on one file.
@@ -51,9 +52,9 @@ Result merge(const QList<Record> &base, const QList<Record> &ours, const QList<R
              const Known &known = {});
 
 // A version that may be partial or stale (a sync engine's conflict copy, a file cut short) into
-// ours: it adds only the records this program has never had (in ours, the base or its own
-// writes), after the note they follow there; nothing is removed or replaced. Conflicts: the
-// records added beside a note of ours with the same stamp.
+// ours: it brings only the records this program has never had (in ours, the base or `own`),
+// after the note they follow there, and removes nothing. Another version of a note of ours
+// replaces it where ours is the base's, else goes after it (a conflict).
 Result addUnknown(const QList<Record> &base, const QList<Record> &ours, const QList<Record> &theirs,
                   const QSet<QString> &own);
 

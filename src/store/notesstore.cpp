@@ -350,6 +350,9 @@ void NotesStore::mergeOutside(const QByteArray &bytes, const QList<notesmerge::R
                 known.keep[i] = keepRow(i + 1);
         }
         plan = notesmerge::merge(m_base, ours, theirs, known);
+        // The base's records stay known: a later version holding one of them holds an old
+        // version of that note (a sync engine may bring one back), not a change made there.
+        m_own.unite(m_baseKeys);
         m_base = theirs;
         m_baseKeys = keysOf(m_base);
     } else {

@@ -87,7 +87,7 @@ private:
     NotesWriter m_writer;
     QList<notesmerge::Record> m_base; // the last version known to come from outside
     QSet<QString> m_baseKeys;
-    QSet<QString> m_own;        // records written here that the base lacks
+    QSet<QString> m_own;        // records written here or in earlier bases that the base lacks
     QByteArray m_disk;          // the file's bytes as last read or written here
     FileStamp m_known;          // the file on disk as last read or written here
     QByteArray m_lastSubmitted; // what the file holds once the writes handed over end

@@ -144,31 +144,6 @@ private slots:
         QFETCH(QPoint, cell);
         QCOMPARE(cellOfSlot(slot, workAreaFromPixels(workArea, 15, 15)), cell);
     }
-
-    // Every slot by the written steps: r := s mod k, c := s div k, r = 0 is row k of the column
-    // before; then x and y from the bottom right, x pressed against the left edge.
-    void everySlot_data()
-    {
-        QTest::addColumn<int>("top");
-        QTest::addColumn<int>("height");
-        QTest::newRow("8 cells high") << 450 << 14910;
-        QTest::newRow("3 cells high") << 0 << 5100;
-    }
-    void everySlot()
-    {
-        QFETCH(int, top);
-        QFETCH(int, height);
-        const WorkArea area{300, top, 19200, height};
-        const int k = height / 1680;
-        for (int s = 1; s <= 100; ++s) {
-            int r = s % k, c = s / k;
-            if (r == 0)
-                --c, r = k;
-            const QPoint cell(std::max(area.left, area.left + area.width - 4965 - c * 4965),
-                              top + height - r * 1680);
-            QVERIFY2(cellOfSlot(s, area) == cell, qPrintable(QStringLiteral("slot %1").arg(s)));
-        }
-    }
 };
 
 QTEST_GUILESS_MAIN(TestList)

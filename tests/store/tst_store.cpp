@@ -229,9 +229,10 @@ private slots:
             << QStringList{"1|a||", "3|c||", "2|b||"} << QStringList{"1|a||", "3|c||", "2|b||"} << 0
             << QStringList{"3|c||"} << false;
         // A conflict copy only adds what was never had here: no removal, no change taken back.
-        QTest::newRow("conflict copy") << QStringList{"1|a||", "2|b||"} << QStringList{"1|x||", "3|c2||"}
-                                       << QStringList{"1|y||", "2|b||", "3|c1||", "5|e||"}
-                                       << QStringList{"1|x||", "1|y||", "3|c2||", "5|e||"} << 1
+        QTest::newRow("conflict copy") << QStringList{"1|a||", "2|b||", "6|f||"}
+                                       << QStringList{"1|x||", "3|c2||", "6|f||"}
+                                       << QStringList{"1|y||", "2|b||", "3|c1||", "5|e||", "6|f2||"}
+                                       << QStringList{"1|x||", "1|y||", "3|c2||", "5|e||", "6|f2||"} << 1
                                        << QStringList{"3|c1||"} << true;
     }
     void merge()
