@@ -1,9 +1,9 @@
 // The alert check at a quarter-hour tick over 100,000 notes: the walk alone, and the whole
 // tick with its write of the notes file.
 #include "alert/alertcheck.h"
-#include "session/session.h"
 #include "benchmain.h"
 #include "notegen.h"
+#include "session/session.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>

@@ -1,10 +1,10 @@
 // The notes file: encoding and decoding in memory, and the whole read and write of the file
 // in a data folder (the write ends with the flush to disk that QSaveFile makes on commit).
 #include "notegen.h"
+#include "session/session.h"
 #include "store/notescodec.h"
 #include "store/notesfile.h"
 #include "store/notetable.h"
-#include "session/session.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -109,8 +109,8 @@ void BM_MergeOutside(benchmark::State &state)
     other.setUp();
     notescodec::decode(ours, other);
     other.setTextMatrix(n / 2, Col::Text, QStringLiteral("changé sur l'autre ordinateur"));
-    const QByteArray theirs = "\"Le 08/12 \xe0 09:00\",\"de l'autre ordinateur\",\"\",\"\"\r\n" +
-                              notescodec::encode(other);
+    const QByteArray theirs =
+        "\"Le 08/12 \xe0 09:00\",\"de l'autre ordinateur\",\"\",\"\"\r\n" + notescodec::encode(other);
     for (auto _ : state) {
         state.PauseTiming();
         auto session = std::make_unique<Session>(SystemClock::instance());
@@ -130,7 +130,8 @@ void BM_MergeOutside(benchmark::State &state)
         state.ResumeTiming();
         session->store.checkDisk(true);
         state.PauseTiming();
-        if (session->table.Rows() != n + 2 || session->table.TextMatrix(1, Col::Text) != "de l'autre ordinateur")
+        if (session->table.Rows() != n + 2 ||
+            session->table.TextMatrix(1, Col::Text) != "de l'autre ordinateur")
             state.SkipWithError("the other version was not merged");
         session.reset();
         state.ResumeTiming();

@@ -14,7 +14,8 @@ int main(int argc, char **argv)
     }
     const int n = QByteArray(argv[1]).toInt();
     QFile out(QFile::decodeName(argv[2]));
-    if (n < 1 || !out.open(QIODevice::WriteOnly) || out.write(benchdata::notesFile(n, QDate::currentDate().addDays(1))) < 0) {
+    if (n < 1 || !out.open(QIODevice::WriteOnly) ||
+        out.write(benchdata::notesFile(n, QDate::currentDate().addDays(1))) < 0) {
         std::fprintf(stderr, "makenotes: cannot write %s\n", argv[2]);
         return 1;
     }

@@ -1,15 +1,15 @@
-#include "ui/appstyle.h"
 #include "app/commandline.h"
 #include "app/f_iir.h"
 #include "app/termination.h"
 #include "store/datafolder.h"
 #include "store/singlecopy.h"
+#include "ui/appstyle.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QMessageBox>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMessageBox>
 #include <QTranslator>
 
 #include <cstdio>

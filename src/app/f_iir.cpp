@@ -5,12 +5,12 @@
 #include "app/listview.h"
 #include "app/notetablemodel.h"
 #include "help/help.h"
-#include "ui/failures.h"
-#include "ui/msgbox.h"
 #include "note/notewindow.h"
-#include "ui/twips.h"
 #include "store/datafolder.h"
 #include "tray/traywindow.h"
+#include "ui/failures.h"
+#include "ui/msgbox.h"
+#include "ui/twips.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -2,10 +2,10 @@
 
 #include "app/placement.h"
 #include "print/printing.h"
-#include "store/autostart.h"
-#include "store/preffile.h"
 #include "session/listcommands.h"
 #include "session/session.h"
+#include "store/autostart.h"
+#include "store/preffile.h"
 #include "tray/traywindow.h"
 #include "ui/failures.h"
 

@@ -2,9 +2,9 @@
 #include "f_iir.h"
 
 #include "alert/alertnotices.h"
+#include "note/notewindow.h"
 #include "ui/frames.h"
 #include "ui/msgbox.h"
-#include "note/notewindow.h"
 #include "ui/twips.h"
 
 #include <QGuiApplication>

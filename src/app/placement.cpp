@@ -4,7 +4,7 @@
 
 WorkArea workAreaFromPixels(const QRect &pixels, double tx, double ty)
 {
-    auto even = [](double v) { return int(std::nearbyint(v)); };  // default rounding: half to even
+    auto even = [](double v) { return int(std::nearbyint(v)); }; // default rounding: half to even
     return {even(pixels.left() * tx), even(pixels.top() * ty), even(pixels.width() * tx),
             even(pixels.height() * ty)};
 }

@@ -1,7 +1,7 @@
 #include "f_help.h"
 
-#include "ui/twips.h"
 #include "help/helptext.h"
+#include "ui/twips.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>

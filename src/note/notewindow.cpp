@@ -2,8 +2,8 @@
 
 #include "alert/alerttext.h"
 #include "note/notebox.h"
-#include "ui/twips.h"
 #include "session/session.h"
+#include "ui/twips.h"
 
 #include <QAccessibleWidget>
 #include <QApplication>

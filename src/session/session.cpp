@@ -5,7 +5,8 @@
 Session::Session(const Clock &clock) : store(table, flags.textChanged, clock)
 {
     store.keepRow = [this](int row) { return windows.windowOfRow(row) != nullptr; };
-    QObject::connect(&store, &NotesStore::merged, &store, [this](const notesmerge::Result &plan) { apply(plan); });
+    QObject::connect(&store, &NotesStore::merged, &store,
+                     [this](const notesmerge::Result &plan) { apply(plan); });
     QObject::connect(&store, &NotesStore::writeFailed, &store, [this](const SaveResult &result) {
         if (writeFailed)
             writeFailed(result);

@@ -33,8 +33,7 @@ struct Version {
 
 // Pairs, in file order, the records of `from` and `to` that `keyOf` says are one note and
 // that are still free.
-template <typename KeyOf>
-void pairBy(const Version &from, const Version &to, Pairing &p, KeyOf keyOf)
+template <typename KeyOf> void pairBy(const Version &from, const Version &to, Pairing &p, KeyOf keyOf)
 {
     QHash<QString, QList<int>> waiting; // free records of `to` by key, in order
     waiting.reserve(to.records.size());
@@ -194,7 +193,8 @@ Result merge(const QList<Record> &baseList, const QList<Record> &oursList, const
         if (kept[oi]) {
             const int b = o.base[oi];
             const bool taken = b >= 0 && o.fate[b] == Fate::Same && t.fate[b] == Fate::Changed;
-            result.entries.append(Entry{oi, taken ? std::optional<Record>(theirsList[t.side[b]]) : std::nullopt});
+            result.entries.append(
+                Entry{oi, taken ? std::optional<Record>(theirsList[t.side[b]]) : std::nullopt});
         }
         result.entries.append(after[oi + 1]);
     }

@@ -34,8 +34,8 @@ struct Entry {
 };
 
 struct Result {
-    QList<Entry> entries; // the merged list, in order
-    int conflicts = 0;    // notes changed on both sides (or changed on one, removed on the other)
+    QList<Entry> entries;  // the merged list, in order
+    int conflicts = 0;     // notes changed on both sides (or changed on one, removed on the other)
     bool asTheirs = false; // the merged list is theirs, in its order: nothing to write back
 };
 

@@ -53,8 +53,8 @@ bool NotesStore::isConflictCopy(const QString &name)
     // Syncthing: planifs.sync-conflict-20261208-141500-ABCDEFG.txt; Nextcloud and ownCloud:
     // planifs (conflicted copy 2026-12-08 141500).txt; Dropbox: planifs (Jean's conflicted copy
     // 2026-12-08).txt, in French planifs (copie en conflit de Jean 2026-12-08).txt.
-    static const QRegularExpression copy(
-        QStringLiteral("^planifs(\\.sync-conflict-[^/]*| \\([^/]*(conflicted copy|copie en conflit)[^/]*\\))\\.txt$"));
+    static const QRegularExpression copy(QStringLiteral(
+        "^planifs(\\.sync-conflict-[^/]*| \\([^/]*(conflicted copy|copie en conflit)[^/]*\\))\\.txt$"));
     return copy.match(name).hasMatch();
 }
 

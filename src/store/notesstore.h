@@ -61,7 +61,7 @@ public:
     static constexpr int kSettleMs = 1000;
 
 signals:
-    void writeFailed(const SaveResult &result); // once, and again only after a write has worked
+    void writeFailed(const SaveResult &result);  // once, and again only after a write has worked
     void merged(const notesmerge::Result &plan); // the table becomes the plan's list
     void keptBoth(int notes, const QString &copy);
     void copiesMerged(const QStringList &copies); // conflict copies whose notes are in the list now
@@ -93,9 +93,9 @@ private:
     QByteArray m_lastSubmitted; // what the file holds once the writes handed over end
     bool m_outstanding = false; // writes handed over whose results are not in
     QList<std::pair<QString, QByteArray>> m_copies; // copies of theirs still to make
-    QHash<QString, Seen> m_seen;                     // changed files waiting to settle
-    QHash<QString, FileStamp> m_merged;              // conflict copies merged, to set aside
-    QElapsedTimer m_folderGone;                      // running while the data folder is missing
+    QHash<QString, Seen> m_seen;                    // changed files waiting to settle
+    QHash<QString, FileStamp> m_merged;             // conflict copies merged, to set aside
+    QElapsedTimer m_folderGone;                     // running while the data folder is missing
     bool m_watching = false;
     quint64 m_watchedInode = 0;
     quint64 m_folderInode = 0;

@@ -29,7 +29,8 @@ public:
         bool changed = false; // not written: another program changed the file since
     };
     // Writes one file; with `expected`, only over that version of it (see saveWhole()).
-    using Step = std::function<SaveResult(const QString &path, const QByteArray &bytes, const FileStamp *expected)>;
+    using Step =
+        std::function<SaveResult(const QString &path, const QByteArray &bytes, const FileStamp *expected)>;
 
     explicit NotesWriter(QObject *parent = nullptr);
     ~NotesWriter() override;
@@ -46,7 +47,8 @@ public:
     QList<Done> takeResults();
 
     // The step that writes one file: saveWhole() into a folder that is there.
-    static SaveResult writeFile(const QString &path, const QByteArray &bytes, const FileStamp *expected = nullptr);
+    static SaveResult writeFile(const QString &path, const QByteArray &bytes,
+                                const FileStamp *expected = nullptr);
     void setStep(Step step); // for tests: a write that can be held back
     // How long the writer's end waits for a write under way (10 s) before it leaves it to finish
     // on its own; for tests.
@@ -72,7 +74,7 @@ private:
         bool running = false; // a job is being written
         bool stop = false;
         Step step = &NotesWriter::writeFile;
-        FileStamp wrote;             // the notes file as the thread last left it (its own)
+        FileStamp wrote;              // the notes file as the thread last left it (its own)
         NotesWriter *owner = nullptr; // told of results; none once the writer has gone
     };
     static void run(const std::shared_ptr<Shared> &shared);

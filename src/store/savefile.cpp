@@ -64,7 +64,6 @@ bool isSaveTemporary(QStringView fileName, const QString &target)
                        [](QChar c) { return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f'); });
 }
 
-
 FileStamp FileStamp::of(const QString &path)
 {
     struct stat st;
@@ -115,8 +114,9 @@ SaveResult replaceExpected(const QByteArray &tmp, const QByteArray &target, cons
     if (::renameat2(AT_FDCWD, tmp.constData(), AT_FDCWD, target.constData(), flags) != 0) {
         const int error = errno;
         if (unsupported(error))
-            return ::rename(tmp.constData(), target.constData()) == 0 ? SaveResult{}
-                                                                       : failed(SaveResult::Step::Replace, errno);
+            return ::rename(tmp.constData(), target.constData()) == 0
+                       ? SaveResult{}
+                       : failed(SaveResult::Step::Replace, errno);
         // Gone, or made, since the look just above: another program's doing.
         if (error == ENOENT || error == EEXIST)
             return failed(SaveResult::Step::Changed, 0);

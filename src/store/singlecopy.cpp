@@ -24,7 +24,6 @@ SingleCopy::SingleCopy(const QString &folder, QObject *parent)
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &SingleCopy::folderChanged);
 }
 
-
 namespace {
 bool sameFile(int fd, const QByteArray &path)
 {

@@ -121,13 +121,15 @@ void reportCopiesMerged(QWidget *parent, const QStringList &copies)
     QStringList names;
     for (const QString &copy : copies)
         names << QStringLiteral("« %1 »").arg(QFileInfo(copy).fileName());
-    const QString found = copies.size() == 1 ? QStringLiteral("Un outil de synchronisation a laissé une autre version "
-                                                              "des notes, %1 : ses notes sont maintenant dans la liste.")
-                                             : QStringLiteral("Un outil de synchronisation a laissé d'autres versions "
-                                                              "des notes, %1 : leurs notes sont maintenant dans la liste.");
-    MsgBox::warning(parent, found.arg(names.join(QStringLiteral(", "))) +
-                                QStringLiteral("\n\nUne fois les notes écrites, Rappelix retire la copie (ou la renomme "
-                                               "« planifs-conflit-… » s'il lui manque une de ses notes)."));
+    const QString found = copies.size() == 1
+                              ? QStringLiteral("Un outil de synchronisation a laissé une autre version "
+                                               "des notes, %1 : ses notes sont maintenant dans la liste.")
+                              : QStringLiteral("Un outil de synchronisation a laissé d'autres versions "
+                                               "des notes, %1 : leurs notes sont maintenant dans la liste.");
+    MsgBox::warning(
+        parent, found.arg(names.join(QStringLiteral(", "))) +
+                    QStringLiteral("\n\nUne fois les notes écrites, Rappelix retire la copie (ou la renomme "
+                                   "« planifs-conflit-… » s'il lui manque une de ses notes)."));
 }
 
 void tellFoundAtStart(QWidget *parent, const NotesFile &file, const SingleCopy *guard)

@@ -2,8 +2,8 @@
 
 #include <QEvent>
 #include <QLayout>
-#include <QPointer>
 #include <QMargins>
+#include <QPointer>
 #include <QTimer>
 #include <QVariant>
 #include <QWidget>

@@ -1,7 +1,7 @@
 // The main window through its controls: start and end, the highlight after a removal, messages, keys.
+#include "testapp.h"
 #include "tray/appicon.h"
 #include "ui/msgbox.h"
-#include "testapp.h"
 
 #include <QAccessible>
 #include <QLabel>
@@ -163,8 +163,9 @@ private slots:
         const QIcon icon = applicationIcon();
         for (int size : {16, 22, 24, 32, 48, 64, 128}) {
             const QImage png(QStringLiteral(RAPPELIX_ICONS "/rappelix-%1.png").arg(size));
-            QCOMPARE(icon.pixmap(QSize(size, size)).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
-                     png.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+            QCOMPARE(
+                icon.pixmap(QSize(size, size)).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                png.convertToFormat(QImage::Format_ARGB32_Premultiplied));
         }
         // Sizes in between are scaled down from the next rendering, never up from the largest.
         QCOMPARE(icon.pixmap(QSize(20, 20)).size(), QSize(20, 20));

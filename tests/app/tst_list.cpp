@@ -73,9 +73,8 @@ private slots:
             list.list.view();
         }
         list.list.showAll();
-        QCOMPARE(list.log,
-                 (QStringList{"close 2", "activate 3", "open 4 in 2 (existing)", "activate 2", "activate 1",
-                              "open 2 in 4 (existing)", "activate 3", "activate 2"}));
+        QCOMPARE(list.log, (QStringList{"close 2", "activate 3", "open 4 in 2 (existing)", "activate 2",
+                                        "activate 1", "open 2 in 4 (existing)", "activate 3", "activate 2"}));
     }
 
     // The written example: row 2 of 5 removed while rows 1, 3 and 5 have windows in slots 4, 1

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "session/notewindows.h"
+#include "session/session.h"
 #include "store/clock.h"
 #include "store/cp1252.h"
 #include "store/notesfile.h"
 #include "store/notetable.h"
-#include "session/notewindows.h"
-#include "session/session.h"
 
 #include <QDir>
 #include <QRegularExpression>

@@ -3,13 +3,13 @@
 #include "testapp.h"
 
 #include <QAccessible>
+#include <QClipboard>
 #include <QComboBox>
+#include <QLabel>
+#include <QPlainTextEdit>
 #include <QScopeGuard>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
-#include <QLabel>
-#include <QClipboard>
-#include <QPlainTextEdit>
 #include <QTextBlock>
 
 namespace {

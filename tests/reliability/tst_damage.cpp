@@ -179,7 +179,8 @@ private slots:
         QFile newer(folder + QStringLiteral(".planifs.txt.rappelix-tmp-fedcba9876543210"));
         testutil::writeFile(newer.fileName(), "v=newer");
         QVERIFY(newer.open(QIODevice::Append) &&
-                newer.setFileTime(QDateTime::currentDateTime().addSecs(-1200), QFileDevice::FileModificationTime));
+                newer.setFileTime(QDateTime::currentDateTime().addSecs(-1200),
+                                  QFileDevice::FileModificationTime));
         NoteTable atStart;
         atStart.setUp();
         QVERIFY(NotesFile(folder).charger_notes(atStart) > 0);

@@ -10,8 +10,8 @@
 #include <QSemaphore>
 
 #include <csignal>
-#include <sys/resource.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -194,7 +194,8 @@ private slots:
         QTest::keyClick(App::child<QPlainTextEdit>(app.view(1), "Text2"), '!');
         app.tick(app.clock.now().addSecs(60)); // written here
         writeAsSyncTool(app.home.notesPath(),
-                        kBreadBytes + "\"Le 02/12 \xe0 09:05\",\"garage lundi\",\"\",\"\"\r\n" + kPcBytes, false);
+                        kBreadBytes + "\"Le 02/12 \xe0 09:05\",\"garage lundi\",\"\",\"\"\r\n" + kPcBytes,
+                        false);
         QTRY_COMPARE_WITH_TIMEOUT(app.table().Rows(), 4, 5000);
         app.tick(app.clock.now().addSecs(60));
         QCOMPARE(testutil::readFile(app.home.notesPath()),
@@ -207,7 +208,8 @@ private slots:
     void conflictCopy()
     {
         App app(kBreadBytes);
-        const QString copy = app.home.folder() + QStringLiteral("planifs.sync-conflict-20261207-101500-ABCDEFG.txt");
+        const QString copy =
+            app.home.folder() + QStringLiteral("planifs.sync-conflict-20261207-101500-ABCDEFG.txt");
         testutil::writeFile(copy, kBreadBytes + kPcBytes);
         QTRY_COMPARE_WITH_TIMEOUT(app.table().Rows(), 3, 5000);
         const QStringList told = takeMessages();
@@ -225,13 +227,14 @@ private slots:
     {
         App app(kBreadBytes);
         bool first = true;
-        app.w.session().writer().setStep([&](const QString &path, const QByteArray &bytes, const FileStamp *expected) {
-            if (std::exchange(first, false)) {
-                testutil::writeFile(path + QStringLiteral(".sync-tmp"), kBreadBytes + kPcBytes);
-                ::rename(qPrintable(path + QStringLiteral(".sync-tmp")), qPrintable(path));
-            }
-            return NotesWriter::writeFile(path, bytes, expected);
-        });
+        app.w.session().writer().setStep(
+            [&](const QString &path, const QByteArray &bytes, const FileStamp *expected) {
+                if (std::exchange(first, false)) {
+                    testutil::writeFile(path + QStringLiteral(".sync-tmp"), kBreadBytes + kPcBytes);
+                    ::rename(qPrintable(path + QStringLiteral(".sync-tmp")), qPrintable(path));
+                }
+                return NotesWriter::writeFile(path, bytes, expected);
+            });
         QTest::keyClick(App::child<QPlainTextEdit>(app.view(1), "Text2"), '!');
         app.tick(app.clock.now().addSecs(60));
         QTRY_COMPARE_WITH_TIMEOUT(app.table().Rows(), 3, 5000);
@@ -292,14 +295,15 @@ private slots:
         App app(testutil::records({kBread}));
         QSemaphore started, release;
         QStringList written; // on the writer thread, read once it is idle
-        app.w.session().writer().setStep([&](const QString &path, const QByteArray &bytes, const FileStamp *expected) {
-            if (written.isEmpty()) {
-                started.release();
-                release.acquire();
-            }
-            written << QString::fromLatin1(bytes).section(u'"', 3, 3);
-            return NotesWriter::writeFile(path, bytes, expected);
-        });
+        app.w.session().writer().setStep(
+            [&](const QString &path, const QByteArray &bytes, const FileStamp *expected) {
+                if (written.isEmpty()) {
+                    started.release();
+                    release.acquire();
+                }
+                written << QString::fromLatin1(bytes).section(u'"', 3, 3);
+                return NotesWriter::writeFile(path, bytes, expected);
+            });
         auto *text = App::child<QPlainTextEdit>(app.view(1), "Text2");
         for (char c : {'a', 'b', 'c'}) {
             QTest::keyClick(text, c);
@@ -335,7 +339,8 @@ private slots:
         writer->submit(dir.filePath(QStringLiteral("held.txt")), "held");
         QVERIFY(started.tryAcquire(1, 10000));
         writer->submit(dir.filePath(QStringLiteral("next.txt")), "next", true);
-        QTest::ignoreMessage(QtWarningMsg, "writer: a write still running at the end is left to end with the process");
+        QTest::ignoreMessage(QtWarningMsg,
+                             "writer: a write still running at the end is left to end with the process");
         writer.reset();
         release.release();
         QVERIFY(nextWritten.tryAcquire(1, 10000));

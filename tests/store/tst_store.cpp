@@ -198,23 +198,27 @@ private slots:
         QTest::addColumn<bool>("copy");
         QTest::newRow("added on both sides")
             << QStringList{"1|a||", "2|b||"} << QStringList{"1|a||", "2|b||", "3|c||"}
-            << QStringList{"4|d||", "1|a||", "2|b||"} << QStringList{"4|d||", "1|a||", "2|b||", "3|c||"} << 0 << QStringList{} << false;
-        QTest::newRow("changed there only") << QStringList{"1|a||", "2|b||"} << QStringList{"1|a||", "2|b||"}
-                                            << QStringList{"1|a2|lundi 08/12 9h30|", "2|b||"}
-                                            << QStringList{"1|a2|lundi 08/12 9h30|", "2|b||"} << 0 << QStringList{} << false;
+            << QStringList{"4|d||", "1|a||", "2|b||"} << QStringList{"4|d||", "1|a||", "2|b||", "3|c||"} << 0
+            << QStringList{} << false;
+        QTest::newRow("changed there only")
+            << QStringList{"1|a||", "2|b||"} << QStringList{"1|a||", "2|b||"}
+            << QStringList{"1|a2|lundi 08/12 9h30|", "2|b||"}
+            << QStringList{"1|a2|lundi 08/12 9h30|", "2|b||"} << 0 << QStringList{} << false;
         QTest::newRow("removed there, changed here")
             << QStringList{"1|a||", "2|b||", "3|c||"} << QStringList{"1|a||", "2|B||", "3|c||"}
             << QStringList{"2|b||", "3|c||"} << QStringList{"2|B||", "3|c||"} << 0 << QStringList{} << false;
         QTest::newRow("changed on both sides")
             << QStringList{"1|a||", "2|b||"} << QStringList{"1|x||", "2|b||"} << QStringList{"1|y||", "2|b||"}
             << QStringList{"1|x||", "1|y||", "2|b||"} << 1 << QStringList{} << false;
-        QTest::newRow("changed alike") << QStringList{"1|a||"} << QStringList{"1|a||1"}
-                                       << QStringList{"1|a||1"} << QStringList{"1|a||1"} << 0 << QStringList{} << false;
+        QTest::newRow("changed alike")
+            << QStringList{"1|a||"} << QStringList{"1|a||1"} << QStringList{"1|a||1"} << QStringList{"1|a||1"}
+            << 0 << QStringList{} << false;
         QTest::newRow("removed here, changed there")
             << QStringList{"1|a||", "2|b||"} << QStringList{"2|b||"} << QStringList{"1|y||", "2|b||"}
             << QStringList{"1|y||", "2|b||"} << 1 << QStringList{} << false;
-        QTest::newRow("one stamp twice") << QStringList{"1|a||", "1|b||"} << QStringList{"1|a||", "1|b||"}
-                                         << QStringList{"1|b||"} << QStringList{"1|b||"} << 0 << QStringList{} << false;
+        QTest::newRow("one stamp twice")
+            << QStringList{"1|a||", "1|b||"} << QStringList{"1|a||", "1|b||"} << QStringList{"1|b||"}
+            << QStringList{"1|b||"} << 0 << QStringList{} << false;
         // Another computer's version that never saw what was written here removes nothing of it.
         QTest::newRow("added and changed here, not seen there")
             << QStringList{"1|a||", "2|b||"} << QStringList{"1|a!||", "2|b||", "3|c||"}
@@ -229,11 +233,11 @@ private slots:
             << QStringList{"1|a||", "3|c||", "2|b||"} << QStringList{"1|a||", "3|c||", "2|b||"} << 0
             << QStringList{"3|c||"} << false;
         // A conflict copy only adds what was never had here: no removal, no change taken back.
-        QTest::newRow("conflict copy") << QStringList{"1|a||", "2|b||", "6|f||"}
-                                       << QStringList{"1|x||", "3|c2||", "6|f||"}
-                                       << QStringList{"1|y||", "2|b||", "3|c1||", "5|e||", "6|f2||"}
-                                       << QStringList{"1|x||", "1|y||", "3|c2||", "5|e||", "6|f2||"} << 1
-                                       << QStringList{"3|c1||"} << true;
+        QTest::newRow("conflict copy")
+            << QStringList{"1|a||", "2|b||", "6|f||"} << QStringList{"1|x||", "3|c2||", "6|f||"}
+            << QStringList{"1|y||", "2|b||", "3|c1||", "5|e||", "6|f2||"}
+            << QStringList{"1|x||", "1|y||", "3|c2||", "5|e||", "6|f2||"} << 1 << QStringList{"3|c1||"}
+            << true;
     }
     void merge()
     {
