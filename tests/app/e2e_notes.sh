@@ -32,8 +32,9 @@ xdotool type --delay 20 'Appeler le "garage", vite'
 e2e_wait_typed 'Appeler le "garage", vite'
 xdotool key --clearmodifiers alt+F4 # the close box writes the file
 e2e_until 5 count_notes 0 || e2e_fail "the note window did not close"
-LC_ALL=C grep -q 'Acheter du pain~Appeler le .garage., vite' "$E2E_DATA/planifs.txt" ||
-  e2e_fail "the note is not in the file: $(cat -v "$E2E_DATA/planifs.txt")"
+# The write goes to the writer thread: it lands a moment after the window has closed.
+e2e_until 10 env LC_ALL=C grep -qs 'Acheter du pain~Appeler le .garage., vite' "$E2E_DATA/planifs.txt" ||
+  e2e_fail "the note is not in the file: $(cat -v "$E2E_DATA/planifs.txt" 2>&1)"
 
 # Each new note window takes the focus before its text is typed.
 focused_note() { [ "$(note_windows | grep -c .)" -eq "$1" ] && note_windows | grep -qx "$(xdotool getwindowfocus 2>/dev/null)"; }
