@@ -310,15 +310,21 @@ written B 'Encore sur B'
 closed
 wait_sync "the notes added on both sides"
 
+# A note typed on each side (first letter, stamp, typed, whole text), both closed at once: the
+# close box writes the file.
+edit_both() {
+  wa=$(show_note A "$1" "$2")
+  typein A "$wa" "$3"
+  wb=$(show_note B "$5" "$6")
+  typein B "$wb" "$7"
+  both_keys "$wa" alt+F4 "$wb" alt+F4
+  written A "$4"
+  written B "$8"
+  closed
+}
+
 echo "-- different notes edited on both sides within a second"
-wa=$(show_note A A '01/12 .* 10:00')
-typein A "$wa" ' du matin'
-wb=$(show_note B B '01/12 .* 10:01')
-typein B "$wb" ' doux'
-both_keys "$wa" alt+F4 "$wb" alt+F4 # the close box writes the file
-written A 'Avoine du matin'
-written B 'Beurre doux'
-closed
+edit_both A '01/12 .* 10:00' ' du matin' 'Avoine du matin' B '01/12 .* 10:01' ' doux' 'Beurre doux'
 wait_sync "the edits of different notes"
 
 echo "-- a note removed on A while B edits it, within a second"
@@ -338,14 +344,7 @@ wait_sync "a removal on A and an edit on B"
 
 # Last, as what it tells comes after it: the same note typed on both sides.
 echo "-- the same note typed on both sides within a second"
-wa=$(show_note A C '01/12 .* 10:02')
-typein A "$wa" ' noires'
-wb=$(show_note B C '01/12 .* 10:02')
-typein B "$wb" ' rouges'
-both_keys "$wa" alt+F4 "$wb" alt+F4 # the close box writes the file
-written A 'Cerises noires'
-written B 'Cerises rouges'
-closed
+edit_both C '01/12 .* 10:02' ' noires' 'Cerises noires' C '01/12 .* 10:02' ' rouges' 'Cerises rouges'
 wait_sync "the same note typed on both sides"
 
 # What each program still holds goes to disk: A quits ("Quitter" writes), the engines settle and
