@@ -1,10 +1,13 @@
 // The longest stall of the GUI thread while a note is typed in during a write of 100,000 notes:
 // a timer that should fire every 5 ms measures how late it comes. Run under fsyncdelay.so,
 // every fsync takes a second. Prints "gui_stall_ms", from the hand-over of the bytes to the
-// writer to the end of the write, and "gui_stall_with_encode_ms", the encoding included.
+// writer to the end of the write, and "gui_stall_with_encode_ms", the encoding included. Then
+// "gui_stall_merge_ms", the same while another computer's version is read and merged, and
+// "merge_after_ms", how long after its arrival the list holds it.
 #include "app/f_iir.h"
 #include "note/notewindow.h"
 #include "notegen.h"
+#include "store/notescodec.h"
 
 #include <QApplication>
 #include <QDir>
@@ -84,5 +87,58 @@ int main(int argc, char **argv)
     const bool written = bool(w.session().flushWrites(QDeadlineTimer(10000)));
     std::printf("gui_stall_ms %.2f\ngui_stall_with_encode_ms %.2f\nwritten %d\n", worst / 1e6, worstAll / 1e6,
                 written ? 1 : 0);
-    return written ? 0 : 1;
+    if (!written)
+        return 1;
+
+    // Then another computer's version comes in, as a sync engine brings it (a rename over the
+    // file): a note added before the others and one changed, typing going on meanwhile.
+    NoteTable other;
+    other.setUp();
+    if (!file.open(QIODevice::ReadOnly))
+        return 1;
+    notescodec::decode(file.readAll(), other);
+    file.close();
+    const int changed = other.Rows() / 2;
+    other.setTextMatrix(changed, Col::Text, QStringLiteral("changé sur l'autre ordinateur"));
+    QFile theirs(dir.path() + QStringLiteral("/theirs.txt"));
+    if (!theirs.open(QIODevice::WriteOnly) ||
+        theirs.write("\"Le 08/12 \xe0 09:00\",\"de l'autre ordinateur\",\"\",\"\"\r\n" +
+                     notescodec::encode(other)) < 0)
+        return 1;
+    theirs.close();
+    const int rows = w.session().table.Rows();
+    worst = 0;
+    qint64 replaced = -1, merged = -1;
+    QTimer::singleShot(100, [&] {
+        if (std::rename(QFile::encodeName(theirs.fileName()), QFile::encodeName(file.fileName())) != 0)
+            QCoreApplication::exit(1);
+        replaced = since.nsecsElapsed();
+    });
+    QObject::disconnect(&done, nullptr, nullptr, nullptr);
+    QObject::connect(&done, &QTimer::timeout, [&] {
+        const NoteTable &table = w.session().table;
+        if (replaced >= 0 && table.Rows() == rows + 1 &&
+            table.TextMatrix(changed + 1, Col::Text) == QStringLiteral("changé sur l'autre ordinateur")) {
+            merged = since.nsecsElapsed();
+            QCoreApplication::exit(0);
+        }
+        if (since.elapsed() > 60000)
+            QCoreApplication::exit(1);
+    });
+    QObject::disconnect(&meter, nullptr, nullptr, nullptr);
+    QObject::connect(&meter, &QTimer::timeout, [&] {
+        const qint64 now = since.nsecsElapsed();
+        if (replaced >= 0)
+            worst = std::max(worst, now - last - 5000000);
+        last = now;
+    });
+    last = since.nsecsElapsed();
+    if (app.exec() != 0)
+        return 1;
+    // The note typed in meanwhile is one row down, its typing whole.
+    if (w.session().table.TextMatrix(2, Col::Text) !=
+        text->toPlainText().replace(u'\n', QStringLiteral("\r\n")))
+        return 1;
+    std::printf("gui_stall_merge_ms %.2f\nmerge_after_ms %.0f\n", worst / 1e6, (merged - replaced) / 1e6);
+    return 0;
 }

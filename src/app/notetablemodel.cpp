@@ -124,6 +124,17 @@ void NoteTableModel::rowRemoved(int)
     emit tableRowMoved(m_table.Row());
 }
 
+void NoteTableModel::rowsAboutToBeReplaced()
+{
+    beginResetModel();
+}
+
+void NoteTableModel::rowsReplaced()
+{
+    endResetModel();
+    emit tableRowMoved(m_table.Row()); // the views lost their current row
+}
+
 void NoteTableModel::currentRowMoved(int row)
 {
     emit tableRowMoved(row);

@@ -21,7 +21,7 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // Many rows changing at once (the notes file loading): the views hear of them in one reset
+    // Many rows changing at once (the notes file loading, a merge): the views hear of them in one reset
     // rather than row by row, which costs them dearly on large lists.
     void beginLoad();
     void endLoad();
@@ -42,6 +42,8 @@ private:
     void rowAboutToBeRemoved(int row) override;
     void rowRemoved(int row) override;
     void currentRowMoved(int row) override;
+    void rowsAboutToBeReplaced() override;
+    void rowsReplaced() override;
 
     NoteTable &m_table;
     QStringList m_missedDays;

@@ -55,5 +55,5 @@ public:
     void takeWrites() { store.takeWrites(); }
 
 private:
-    void apply(const notesmerge::Result &plan);
+    void apply(const MergedRows &merged);
 };

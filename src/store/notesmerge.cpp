@@ -19,76 +19,64 @@ struct Pairing {
     QList<int> base; // per side record: the base record it is, or -1
 };
 
-// A version's records with their keys, each made once.
-struct Version {
-    const QList<Record> &records;
-    QList<QString> keys;
-    explicit Version(const QList<Record> &list) : records(list)
-    {
-        keys.reserve(list.size());
-        for (const Record &r : list)
-            keys.append(key(r));
-    }
-};
-
 // Pairs, in file order, the records of `from` and `to` that `keyOf` says are one note and
-// that are still free.
-template <typename KeyOf> void pairBy(const Version &from, const Version &to, Pairing &p, KeyOf keyOf)
+// that are still free; a record that `named` refuses pairs with none this way.
+template <typename KeyOf, typename Named>
+void pairBy(const QList<Record> &from, const QList<Record> &to, Pairing &p, KeyOf keyOf, Named named)
 {
-    QHash<QString, QList<int>> waiting; // free records of `to` by key, in order
-    waiting.reserve(to.records.size());
-    for (int i = int(to.records.size()) - 1; i >= 0; --i)
+    using Key = std::decay_t<decltype(keyOf(to[0]))>;
+    QHash<Key, QList<int>> waiting; // free records of `to` by key, in order
+    waiting.reserve(to.size());
+    for (int i = int(to.size()) - 1; i >= 0; --i)
         if (p.base[i] < 0)
-            if (const QString k = keyOf(to, i); !k.isNull())
-                waiting[k].append(i);
-    for (int b = 0; b < from.records.size(); ++b) {
+            if (named(to[i]))
+                waiting[keyOf(to[i])].append(i);
+    for (int b = 0; b < from.size(); ++b) {
         if (p.side[b] >= 0)
             continue;
-        const QString k = keyOf(from, b);
-        auto found = k.isNull() ? waiting.end() : waiting.find(k);
+        auto found = named(from[b]) ? waiting.find(keyOf(from[b])) : waiting.end();
         if (found == waiting.end() || found->isEmpty())
             continue;
         const int s = found->takeLast();
         p.side[b] = s;
         p.base[s] = b;
-        p.fate[b] = from.keys[b] == to.keys[s] ? Fate::Same : Fate::Changed;
+        p.fate[b] = from[b] == to[s] ? Fate::Same : Fate::Changed;
     }
 }
 
-Pairing pair(const Version &base, const Version &side)
+Pairing pair(const QList<Record> &base, const QList<Record> &side)
 {
-    Pairing p{QList<int>(base.records.size(), -1), QList<Fate>(base.records.size(), Fate::Removed),
-              QList<int>(side.records.size(), -1)};
-    pairBy(base, side, p, [](const Version &v, int i) { return v.keys[i]; });
+    Pairing p{QList<int>(base.size(), -1), QList<Fate>(base.size(), Fate::Removed),
+              QList<int>(side.size(), -1)};
+    pairBy(
+        base, side, p, [](const Record &r) -> const Record & { return r; },
+        [](const Record &) { return true; });
     // A creation stamp names a note; a note with none (a blank row kept) is known by content only.
-    pairBy(base, side, p, [](const Version &v, int i) {
-        const QString &stamp = v.records[i][0];
-        return stamp.isEmpty() ? QString() : stamp;
-    });
+    pairBy(
+        base, side, p, [](const Record &r) -> const QString & { return r[0]; },
+        [](const Record &r) { return !r[0].isEmpty(); });
     return p;
 }
 
 // The base as the other side is known to have had it: a record written here that theirs holds
 // was seen there, in place of the base's version of that note (same stamp) or beside them.
-QList<Record> knownBase(const QList<Record> &base, const Version &theirs, const QSet<QString> &own)
+QList<Record> knownBase(const QList<Record> &base, const QList<Record> &theirs, const QSet<Record> &own)
 {
     QList<int> seen;
-    for (int i = 0; i < theirs.records.size(); ++i)
-        if (own.contains(theirs.keys[i]))
+    for (int i = 0; i < theirs.size(); ++i)
+        if (own.contains(theirs[i]))
             seen.append(i);
     if (seen.isEmpty())
         return base;
-    QSet<QString> baseKeys;
+    const QSet<Record> inBase(base.cbegin(), base.cend());
     QHash<QString, int> byStamp; // the first base record of each stamp
-    for (int b = 0; b < base.size(); ++b) {
-        baseKeys.insert(key(base[b]));
+    for (int b = 0; b < base.size(); ++b)
         if (!base[b][0].isEmpty() && !byStamp.contains(base[b][0]))
             byStamp.insert(base[b][0], b);
-    }
     QList<Record> known = base;
     for (int i : seen) {
-        const Record &r = theirs.records[i];
-        if (baseKeys.contains(theirs.keys[i]))
+        const Record &r = theirs[i];
+        if (inBase.contains(r))
             continue;
         if (const auto at = byStamp.find(r[0]); !r[0].isEmpty() && at != byStamp.end()) {
             known[*at] = r;
@@ -100,25 +88,22 @@ QList<Record> knownBase(const QList<Record> &base, const Version &theirs, const 
     return known;
 }
 
-QString entryKey(const Entry &e, const Version &ours)
-{
-    return e.content ? key(*e.content) : ours.keys[e.ours];
-}
-
 // The merged list in theirs's order, when it holds exactly theirs's records.
-bool takeTheirsOrder(Result &result, const Version &ours, const Version &theirs)
+bool takeTheirsOrder(Result &result, const QList<Record> &ours, const QList<Record> &theirs)
 {
-    if (result.entries.size() != theirs.records.size())
+    if (result.entries.size() != theirs.size())
         return false;
-    QHash<QString, QList<int>> byKey; // merged entries by record, in order
-    byKey.reserve(result.entries.size());
-    for (int i = int(result.entries.size()) - 1; i >= 0; --i)
-        byKey[entryKey(result.entries[i], ours)].append(i);
+    QHash<Record, QList<int>> byRecord; // merged entries by record, in order
+    byRecord.reserve(result.entries.size());
+    for (int i = int(result.entries.size()) - 1; i >= 0; --i) {
+        const Entry &e = result.entries[i];
+        byRecord[e.content ? *e.content : ours[e.ours]].append(i);
+    }
     QList<Entry> ordered;
     ordered.reserve(result.entries.size());
-    for (const QString &k : theirs.keys) {
-        auto found = byKey.find(k);
-        if (found == byKey.end() || found->isEmpty())
+    for (const Record &r : theirs) {
+        auto found = byRecord.find(r);
+        if (found == byRecord.end() || found->isEmpty())
             return false;
         ordered.append(result.entries[found->takeLast()]);
     }
@@ -129,27 +114,21 @@ bool takeTheirsOrder(Result &result, const Version &ours, const Version &theirs)
 
 } // namespace
 
-QString key(const Record &r)
-{
-    return r[0] + QChar(0) + r[1] + QChar(0) + r[2] + QChar(0) + r[3];
-}
-
 Result merge(const QList<Record> &baseList, const QList<Record> &oursList, const QList<Record> &theirsList,
              const Known &known)
 {
-    const Version theirs(theirsList), ours(oursList);
+    const QList<Record> &ours = oursList, &theirs = theirsList;
     const QList<Record> baseKnown = knownBase(baseList, theirs, known.own);
-    const Version base(baseKnown);
-    const Pairing o = pair(base, ours), t = pair(base, theirs);
+    const Pairing o = pair(baseKnown, ours), t = pair(baseKnown, theirs);
     auto keep = [&](int oi) { return oi < known.keep.size() && known.keep[oi]; };
     Result result;
     // Ours gives the order; theirs's own notes go after the note they follow in theirs.
     QList<QList<Entry>> after(oursList.size() + 1); // [0]: before every note of ours
     QList<int> anchor(theirsList.size(), -1);       // theirs record -> the group it is in
-    QHash<QString, QList<int>> oursAdded;           // added here, to meet the same added there
+    QHash<Record, QList<int>> oursAdded;            // added here, to meet the same added there
     for (int i = int(oursList.size()) - 1; i >= 0; --i)
         if (o.base[i] < 0)
-            oursAdded[ours.keys[i]].append(i);
+            oursAdded[ours[i]].append(i);
     QList<bool> kept(oursList.size(), true);
     for (int b = 0; b < baseKnown.size(); ++b) {
         const int oi = o.side[b], ti = t.side[b];
@@ -161,7 +140,7 @@ Result merge(const QList<Record> &baseList, const QList<Record> &oursList, const
                 kept[oi] = false;
             else if (tf == Fate::Removed && of == Fate::Changed)
                 ++result.conflicts; // changed here, removed there: kept
-            else if (tf == Fate::Changed && of == Fate::Changed && ours.keys[oi] != theirs.keys[ti]) {
+            else if (tf == Fate::Changed && of == Fate::Changed && ours[oi] != theirs[ti]) {
                 ++result.conflicts; // both versions, ours first
                 after[oi + 1].append(Entry{-1, theirsList[ti]});
             }
@@ -180,7 +159,7 @@ Result merge(const QList<Record> &baseList, const QList<Record> &oursList, const
             continue; // a note removed here, unchanged there
         if (t.base[ti] < 0) {
             // Added on both sides alike: one note.
-            auto same = oursAdded.find(theirs.keys[ti]);
+            auto same = oursAdded.find(theirs[ti]);
             if (same != oursAdded.end() && !same->isEmpty()) {
                 group = same->takeLast() + 1;
                 continue;
@@ -204,24 +183,24 @@ Result merge(const QList<Record> &baseList, const QList<Record> &oursList, const
 }
 
 Result addUnknown(const QList<Record> &base, const QList<Record> &ours, const QList<Record> &theirs,
-                  const QSet<QString> &own)
+                  const QSet<Record> &own)
 {
     // Merged over a base of theirs's records that are known here, theirs removes nothing and
     // changes nothing: what it adds is what is unknown.
-    QSet<QString> known = own, baseKeys;
+    const QSet<Record> inBase(base.cbegin(), base.cend());
+    QSet<Record> known = own;
+    known.unite(inBase);
     QSet<QString> stamps;
-    for (const Record &r : base)
-        baseKeys.insert(key(r));
-    known.unite(baseKeys);
     for (const Record &r : ours) {
-        known.insert(key(r));
+        known.insert(r);
         stamps.insert(r[0]);
     }
     QList<Record> seen, rest, beside;
     for (const Record &r : theirs) {
-        if (known.contains(key(r)))
+        const bool isKnown = known.contains(r);
+        if (isKnown)
             seen.append(r);
-        if (!known.contains(key(r)) && !r[0].isEmpty() && stamps.contains(r[0]))
+        if (!isKnown && !r[0].isEmpty() && stamps.contains(r[0]))
             beside.append(r); // another version of a note of ours
         else
             rest.append(r);
@@ -238,7 +217,7 @@ Result addUnknown(const QList<Record> &base, const QList<Record> &ours, const QL
             ++at;
         // Unchanged here since the base: the other side's change, taken. Changed here too: both
         // versions, ours first.
-        if (at < entries.size() && !entries[at].content && baseKeys.contains(key(ours[entries[at].ours]))) {
+        if (at < entries.size() && !entries[at].content && inBase.contains(ours[entries[at].ours])) {
             entries[at].content = r;
             continue;
         }
@@ -261,13 +240,13 @@ QList<Record> records(QByteArrayView bytes, bool *cut)
     return records(table);
 }
 
-QList<Record> records(const NoteTable &table)
+QList<Record> records(const QList<NoteTable::Row5> &rows)
 {
     QList<Record> list;
-    list.reserve(table.Rows() - 1);
-    for (int r = 1; r < table.Rows(); ++r)
-        list.append(Record{table.TextMatrix(r, Col::Stamp), table.TextMatrix(r, Col::Text),
-                           table.TextMatrix(r, Col::Alert), table.TextMatrix(r, Col::Alerted)});
+    list.reserve(rows.size() - 1);
+    for (qsizetype r = 1; r < rows.size(); ++r)
+        list.append(
+            Record{rows[r][Col::Stamp], rows[r][Col::Text], rows[r][Col::Alert], rows[r][Col::Alerted]});
     // One blank record is what an empty list is written as: no note.
     if (list.size() == 1 && list[0] == Record{})
         list.clear();

@@ -1,14 +1,15 @@
 #pragma once
 
+#include "store/notetable.h"
+
 #include <QByteArrayView>
+#include <QHashFunctions>
 #include <QList>
 #include <QSet>
 #include <QString>
 
 #include <array>
 #include <optional>
-
-class NoteTable;
 
 // Three versions of the notes reconciled: the last version that came from outside (base), the
 // version another program left now (theirs), and the table (ours). The base is what the other
@@ -21,9 +22,16 @@ class NoteTable;
 // then by its creation stamp: the same stamp with other content is that note changed. Records
 // are paired in file order, so that among equal ones position decides. A record that pairs with
 // nothing was added on that side; a base record that nothing pairs with was removed there.
+// Records in sets and hashes.
+inline size_t qHash(const std::array<QString, 4> &r, size_t seed = 0) noexcept
+{
+    return qHashMulti(seed, r[0], r[1], r[2], r[3]);
+}
+
 namespace notesmerge {
 
-// A note as the file stores it: creation stamp, text, alert, alerted mark.
+// A note as the file stores it: creation stamp, text, alert, alerted mark. Its strings share
+// the table's, so that sets of records cost no copies.
 using Record = std::array<QString, 4>;
 
 // One note of the merged list: a row of ours, as it is or with theirs's content, or a note of
@@ -41,8 +49,8 @@ struct Result {
 
 // What this program knows beyond the three versions.
 struct Known {
-    QSet<QString> own; // key() of the records written here, or known from earlier versions
-    QList<bool> keep;  // per record of ours: never removed (its window is open)
+    QSet<Record> own; // the records written here, or known from earlier versions
+    QList<bool> keep; // per record of ours: never removed (its window is open)
     // Theirs is the file: when the merge brings nothing of ours to it, the list takes theirs's
     // order, so that two computers settle on one file.
     bool takeOrder = true;
@@ -56,16 +64,17 @@ Result merge(const QList<Record> &base, const QList<Record> &ours, const QList<R
 // after the note they follow there, and removes nothing. Another version of a note of ours
 // replaces it where ours is the base's, else goes after it (a conflict).
 Result addUnknown(const QList<Record> &base, const QList<Record> &ours, const QList<Record> &theirs,
-                  const QSet<QString> &own);
-
-// A record as one string, equal for equal records.
-QString key(const Record &r);
+                  const QSet<Record> &own);
 
 // The records of a notes file's bytes, as the reader loads them; a file of one blank record
 // (what an empty list is written as) holds no note.
 // `cut`: set when the bytes end inside a record.
 QList<Record> records(QByteArrayView bytes, bool *cut = nullptr);
-// The records of a table's rows, the same way.
-QList<Record> records(const NoteTable &table);
+// The records of a table's rows (the header row first), the same way.
+QList<Record> records(const QList<NoteTable::Row5> &rows);
+inline QList<Record> records(const NoteTable &table)
+{
+    return records(table.rows());
+}
 
 } // namespace notesmerge

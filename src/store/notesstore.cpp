@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 namespace {
 
@@ -21,13 +22,16 @@ std::optional<QByteArray> readStill(const QString &path, const FileStamp &stamp)
     return bytes;
 }
 
-QSet<QString> keysOf(const QList<notesmerge::Record> &records)
+QSet<notesmerge::Record> keysOf(const QList<notesmerge::Record> &records)
 {
-    QSet<QString> keys;
-    keys.reserve(records.size());
-    for (const notesmerge::Record &r : records)
-        keys.insert(notesmerge::key(r));
-    return keys;
+    return QSet<notesmerge::Record>(records.cbegin(), records.cend());
+}
+
+// The record columns of two rows alike (column 3, the window's slot, aside).
+bool sameRecord(const NoteTable::Row5 &a, const NoteTable::Row5 &b)
+{
+    return a[Col::Stamp] == b[Col::Stamp] && a[Col::Text] == b[Col::Text] && a[Col::Alert] == b[Col::Alert] &&
+           a[Col::Alerted] == b[Col::Alerted];
 }
 
 // A file being written in two goes may end at a record's end for a moment; one cut inside a
@@ -35,6 +39,12 @@ QSet<QString> keysOf(const QList<notesmerge::Record> &records)
 constexpr int kCutWaitMs = 10000;
 
 } // namespace
+
+NotesStore::~NotesStore()
+{
+    if (m_mergeThread)
+        m_mergeThread->wait();
+}
 
 NotesStore::NotesStore(NoteTable &table, bool &unsaved, const Clock &clock)
     : file(clock), m_table(table), m_unsaved(unsaved)
@@ -56,7 +66,8 @@ bool NotesStore::isConflictCopy(const QString &name)
     if (name.startsWith(QLatin1String("planifs.sync-conflict-")))
         return name.endsWith(QLatin1String(".txt")) && !name.contains(u'/');
     return name.startsWith(QLatin1String("planifs (")) && name.endsWith(QLatin1String(").txt")) &&
-           (name.contains(QLatin1String("conflicted copy")) || name.contains(QLatin1String("copie en conflit")));
+           (name.contains(QLatin1String("conflicted copy")) ||
+            name.contains(QLatin1String("copie en conflit")));
 }
 
 void NotesStore::noteResult(const SaveResult &result)
@@ -80,6 +91,11 @@ SaveResult NotesStore::save()
         return result;
     }
     checkDisk();
+    if (m_merging) { // written once the version from outside is merged
+        m_unsaved = true;
+        m_saveAfterMerge = true;
+        return result;
+    }
     // A folder being replaced (moved away, another moved in) is looked at again before the
     // notes go anywhere: they stay unsaved until then.
     if (m_watching && !followFolder(false))
@@ -103,8 +119,8 @@ SaveResult NotesStore::save()
     if (m_own.size() > 4 * m_table.Rows() + 1024)
         m_own.clear();
     for (const notesmerge::Record &r : notesmerge::records(m_table))
-        if (QString k = notesmerge::key(r); !m_baseKeys.contains(k))
-            m_own.insert(std::move(k));
+        if (!m_baseKeys.contains(r))
+            m_own.insert(r);
     m_lastSubmitted = bytes;
     // The file as last seen here, unless writes are on their way: then as the writer leaves it.
     const QString path = file.path();
@@ -253,6 +269,12 @@ void NotesStore::checkDisk(bool settled)
 {
     if (!m_watching)
         return;
+    if (settled && m_mergeThread) { // looked at again below, whole, and merged here
+        std::exchange(m_mergeThread, nullptr)->wait();
+        m_merging.reset();
+    }
+    if (m_merging)
+        return; // a merge is under way: looked at again once it ends
     if (!QFileInfo(file.folder()).isDir()) {
         followFolder(settled);
         return;
@@ -263,34 +285,227 @@ void NotesStore::checkDisk(bool settled)
     const FileStamp now = FileStamp::of(path);
     rewatch(now.inode);
     if (now != m_known && (settled || settledNow(path, now))) {
-        const std::optional<QByteArray> theirs =
-            now.exists ? readStill(path, now) : std::optional(QByteArray());
-        bool cut = false;
-        const QList<notesmerge::Record> records =
-            theirs && *theirs != m_disk ? notesmerge::records(*theirs, &cut) : QList<notesmerge::Record>();
         // A file cut inside a record is most likely still being written: its end is waited for.
-        if (!theirs || (cut && !settled && m_seen[path].still.elapsed() < kCutWaitMs)) {
-            m_settle.start(kSettleMs);
-        } else {
-            m_seen.remove(path);
-            m_known = now;
-            // A file gone or emptied is no news of notes (an emptied one is most likely a rewrite
-            // under way, which the watch reports again): the next write puts the notes back.
-            if (!theirs->isEmpty() && *theirs != m_disk) {
-                m_disk = *theirs;
-                mergeOutside(*theirs, records, !cut);
-            }
-        }
+        startMerge(path, now, true, settled || m_seen[path].still.elapsed() >= kCutWaitMs, settled);
+        if (m_merging)
+            return; // the conflict copies once it is merged
     }
     mergeCopies(settled);
 }
 
-// The sync engines' conflict copies beside the file: each merged once it is still, then set
-// aside.
-void NotesStore::mergeCopies(bool settled)
+// A version from outside, read and merged on a thread of its own. What it needs of the table is
+// copied in, so that the table may change meanwhile: then the merge is made again.
+struct NotesStore::Outside {
+    QString path;
+    FileStamp stamp;
+    bool whole = true;           // planifs.txt itself, not a conflict copy
+    bool takeCut = false;        // a file cut inside a record is merged as it is, not waited for
+    QByteArray disk;             // planifs.txt as last read or written here
+    QList<NoteTable::Row5> rows; // the table's, the header first
+    QList<notesmerge::Record> base;
+    QSet<notesmerge::Record> own, baseKeys;
+    QList<bool> keep;
+    quint64 tableChanges = 0;
+
+    std::optional<QByteArray> bytes; // none: it changed while read
+    bool cut = false;
+    bool planned = false;
+    notesmerge::Result plan;
+    MergedRows merged;
+    bool differs = false; // the merged list is not what the file holds: it is to be written
+
+    bool asBase() const { return whole && !cut; } // a whole planifs.txt: the next merge's base
+
+    void run()
+    {
+        bytes = stamp.exists ? readStill(path, stamp) : std::optional(QByteArray());
+        if (!bytes || bytes->isEmpty() || (whole && *bytes == disk))
+            return;
+        const QList<notesmerge::Record> theirs = notesmerge::records(*bytes, &cut);
+        if (cut && whole && !takeCut)
+            return;
+        const QList<notesmerge::Record> ours = notesmerge::records(rows);
+        keep.resize(ours.size());
+        if (asBase()) {
+            notesmerge::Known known;
+            known.own = own;
+            known.keep = keep;
+            plan = notesmerge::merge(base, ours, theirs, known);
+            // The base's records stay known: a later version holding one of them holds an old
+            // version of that note (a sync engine may bring one back), not a change made there.
+            own.unite(baseKeys);
+            base = theirs;
+            baseKeys = keysOf(base);
+        } else {
+            // A conflict copy or a file cut short only brings the notes this program never had.
+            plan = notesmerge::addUnknown(base, ours, theirs, own);
+        }
+        planned = true;
+        QList<notesmerge::Record> list;
+        list.reserve(plan.entries.size());
+        merged.rows.reserve(plan.entries.size() + 1);
+        merged.rows.append(rows[0]);
+        merged.newRow = QList<int>(rows.size(), 0);
+        for (const notesmerge::Entry &e : std::as_const(plan.entries)) {
+            NoteTable::Row5 row;
+            if (e.ours >= 0) {
+                merged.newRow[e.ours + 1] = int(merged.rows.size());
+                row = rows[e.ours + 1];
+                if (e.content)
+                    merged.reloaded.append(int(merged.rows.size()));
+            }
+            const notesmerge::Record &r = e.content ? *e.content : ours[e.ours];
+            if (e.ours < 0 || e.content) {
+                row[Col::Stamp] = r[0];
+                row[Col::Text] = r[1];
+                row[Col::Alert] = r[2];
+                row[Col::Alerted] = r[3];
+            }
+            merged.rows.append(row);
+            list.append(r);
+        }
+        merged.none = plan.entries.isEmpty();
+        if (merged.none)
+            merged.rows.append(NoteTable::Row5{});
+        // The merged list goes to the file at the next write, unless the file holds it already.
+        differs = asBase() ? !plan.asTheirs && list != theirs : list != ours;
+    }
+};
+
+void NotesStore::startMerge(const QString &path, const FileStamp &stamp, bool whole, bool takeCut, bool here)
+{
+    auto o = std::make_shared<Outside>();
+    o->path = path;
+    o->stamp = stamp;
+    o->whole = whole;
+    o->takeCut = takeCut;
+    o->disk = m_disk;
+    o->base = m_base;
+    o->baseKeys = m_baseKeys;
+    o->own = m_own;
+    o->rows = m_table.rows(); // shared until the table changes
+    for (int r = 1; keepRow && r < m_table.Rows(); ++r)
+        if (!m_table.TextMatrix(r, Col::Slot).isEmpty() && keepRow(r)) {
+            o->keep.resize(r);
+            o->keep[r - 1] = true;
+        }
+    o->tableChanges = m_table.changes();
+    m_merging = o;
+    if (here) {
+        o->run();
+        finishMerge(true);
+        return;
+    }
+    QThread *thread = QThread::create([o] { o->run(); });
+    thread->setParent(this);
+    m_mergeThread = thread;
+    connect(thread, &QThread::finished, this, [this, thread] {
+        thread->deleteLater();
+        if (thread == m_mergeThread) {
+            m_mergeThread = nullptr;
+            finishMerge(false);
+        }
+    });
+    thread->start();
+}
+
+void NotesStore::finishMerge(bool settled)
+{
+    const std::shared_ptr<Outside> o = std::exchange(m_merging, nullptr);
+    if (!o)
+        return;
+    if (o->planned && o->tableChanges != m_table.changes()) {
+        // The table changed meanwhile. Typing in notes that the merge takes as they are changes
+        // nothing of it; anything else and it is made again over the table as it is now, here
+        // after a few tries.
+        const QList<NoteTable::Row5> &now = m_table.rows();
+        bool fits = now.size() == o->rows.size();
+        for (qsizetype r = 1; fits && r < now.size(); ++r) {
+            if (now[r] == o->rows[r])
+                continue;
+            const int after = o->merged.newRow[r];
+            NoteTable::Row5 *row = after ? &o->merged.rows[after] : nullptr;
+            if (row && sameRecord(*row, o->rows[r]))
+                *row = now[r]; // taken as it was: taken as it is
+            else if (row && sameRecord(now[r], o->rows[r]))
+                (*row)[Col::Slot] = now[r][Col::Slot]; // its window opened or closed meanwhile
+            else
+                fits = false;
+        }
+        if (!fits) {
+            const bool here = settled || ++m_restarts >= 3;
+            startMerge(o->path, o->stamp, o->whole, o->takeCut, here);
+            if (here && !settled)
+                afterMerge();
+            return;
+        }
+        m_unsaved = true; // the typing goes to the file with the merge
+    }
+    m_restarts = 0;
+    if (o->whole) {
+        if (!o->bytes || (o->cut && !o->takeCut)) {
+            m_settle.start(kSettleMs); // read again once it is whole
+        } else {
+            m_seen.remove(o->path);
+            m_known = o->stamp;
+            // A file gone or emptied is no news of notes (an emptied one is most likely a rewrite
+            // under way, which the watch reports again): the next write puts the notes back.
+            if (!o->bytes->isEmpty() && *o->bytes != m_disk) {
+                m_disk = *o->bytes;
+                apply(*o);
+            }
+        }
+    } else if (o->bytes) {
+        m_seen.remove(o->path);
+        m_merged.insert(o->path, o->stamp);
+        qCDebug(lcStore) << "store: merged the conflict copy" << o->path;
+        if (o->planned)
+            apply(*o);
+        m_copiesTold << o->path;
+    }
+    if (!settled)
+        afterMerge();
+}
+
+// What waited for a merge on its thread: a write, or the next look at the folder.
+void NotesStore::afterMerge()
+{
+    if (std::exchange(m_saveAfterMerge, false))
+        save();
+    else
+        checkDisk();
+}
+
+// A merged version into the table. A whole planifs.txt becomes the base of the next merge: what
+// the other side is known to have had.
+void NotesStore::apply(const Outside &o)
+{
+    if (o.asBase()) {
+        m_own = o.own;
+        m_base = o.base;
+        m_baseKeys = o.baseKeys;
+    }
+    if (o.merged.none && o.rows.size() == 2 && notesmerge::records(o.rows).isEmpty())
+        return; // no note on either side: the table's one row stays as it is
+    emit merged(o.merged);
+    if (o.plan.conflicts > 0 && o.asBase()) {
+        QStringList taken;
+        for (const auto &c : std::as_const(m_copies))
+            taken << c.first;
+        const QString kept = file.freeName(QStringLiteral("autre"), taken);
+        if (!kept.isEmpty())
+            m_copies.append({kept, *o.bytes});
+        emit keptBoth(o.plan.conflicts, kept);
+    }
+    if (o.differs)
+        m_unsaved = true;
+}
+
+// The sync engines' conflict copies beside the file, one at a time: each merged once it is
+// still, then set aside. True while one is being merged on its thread.
+bool NotesStore::mergeCopies(bool settled)
 {
     const QDir folder(file.folder());
-    QStringList merged;
     for (const QString &name : folder.entryList({QStringLiteral("planifs*.txt")}, QDir::Files)) {
         if (!isConflictCopy(name))
             continue;
@@ -298,18 +513,14 @@ void NotesStore::mergeCopies(bool settled)
         const FileStamp now = FileStamp::of(path);
         if (m_merged.value(path) == now || (!settled && !settledNow(path, now)))
             continue;
-        const std::optional<QByteArray> theirs = readStill(path, now);
-        if (!theirs)
-            continue;
-        m_seen.remove(path);
-        m_merged.insert(path, now);
-        qCDebug(lcStore) << "store: merging the conflict copy" << path;
-        mergeOutside(*theirs, notesmerge::records(*theirs), false);
-        merged << path;
+        startMerge(path, now, false, true, settled);
+        if (m_merging)
+            return true;
     }
-    if (!merged.isEmpty())
-        emit copiesMerged(merged);
+    if (!m_copiesTold.isEmpty())
+        emit copiesMerged(std::exchange(m_copiesTold, {}));
     setCopiesAside();
+    return false;
 }
 
 // A conflict copy merged is set aside once the file on disk holds the merge: removed when the
@@ -319,7 +530,7 @@ void NotesStore::setCopiesAside()
 {
     if (m_merged.isEmpty() || m_outstanding || m_unsaved || FileStamp::of(file.path()) != m_known)
         return;
-    const QSet<QString> onDisk = keysOf(notesmerge::records(m_disk));
+    const QSet<notesmerge::Record> onDisk = keysOf(notesmerge::records(m_disk));
     for (auto it = m_merged.begin(); it != m_merged.end(); it = m_merged.erase(it)) {
         const QString &path = it.key();
         const std::optional<QByteArray> bytes = readStill(path, it.value());
@@ -327,52 +538,10 @@ void NotesStore::setCopiesAside()
             continue; // gone, or changed again: a new version, merged as such
         bool all = true;
         for (const notesmerge::Record &r : notesmerge::records(*bytes))
-            all = all && onDisk.contains(notesmerge::key(r));
+            all = all && onDisk.contains(r);
         const QString aside = file.freeName(QStringLiteral("conflit"));
         const bool done = all ? QFile::remove(path) : !aside.isEmpty() && QFile::rename(path, aside);
         qCDebug(lcStore) << "store: conflict copy" << path << (done ? (all ? "removed" : "renamed") : "left")
                          << (all ? QString() : aside);
     }
-}
-
-// A version from outside into the table. A whole planifs.txt becomes the base of the next
-// merge: what the other side is known to have had. A conflict copy or a file cut short only
-// brings the notes this program never had.
-void NotesStore::mergeOutside(const QByteArray &bytes, const QList<notesmerge::Record> &theirs, bool whole)
-{
-    const QList<notesmerge::Record> ours = notesmerge::records(m_table);
-    notesmerge::Result plan;
-    if (whole) {
-        notesmerge::Known known;
-        known.own = m_own;
-        if (keepRow) {
-            known.keep.resize(ours.size());
-            for (int i = 0; i < ours.size(); ++i)
-                known.keep[i] = keepRow(i + 1);
-        }
-        plan = notesmerge::merge(m_base, ours, theirs, known);
-        // The base's records stay known: a later version holding one of them holds an old
-        // version of that note (a sync engine may bring one back), not a change made there.
-        m_own.unite(m_baseKeys);
-        m_base = theirs;
-        m_baseKeys = keysOf(m_base);
-    } else {
-        plan = notesmerge::addUnknown(m_base, ours, theirs, m_own);
-    }
-    if (plan.entries.isEmpty() && ours.isEmpty())
-        return; // no note on either side: the table's one row stays as it is
-    emit merged(plan);
-    if (plan.conflicts > 0 && whole) {
-        QStringList taken;
-        for (const auto &c : std::as_const(m_copies))
-            taken << c.first;
-        const QString kept = file.freeName(QStringLiteral("autre"), taken);
-        if (!kept.isEmpty())
-            m_copies.append({kept, bytes});
-        emit keptBoth(plan.conflicts, kept);
-    }
-    // The merged list goes to the file at the next write, unless the file holds it already.
-    const QList<notesmerge::Record> now = notesmerge::records(m_table);
-    if (whole ? !plan.asTheirs && now != theirs : now != ours)
-        m_unsaved = true;
 }

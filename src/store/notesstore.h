@@ -14,8 +14,18 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 class NoteTable;
+class QThread;
+
+// A merge as the table takes it, built off the window's thread.
+struct MergedRows {
+    QList<NoteTable::Row5> rows; // the table's rows after, the header first; column 3 goes along
+    QList<int> newRow;           // a row before -> its row after, 0: gone
+    QList<int> reloaded;         // rows after that took another version of their note
+    bool none = false;           // no note left: its one row is the placeholder row
+};
 
 // The notes file of a folder that other programs share (a sync engine, another computer). The
 // table is written on a thread of its own; the folder is watched, and what comes from outside (a
@@ -28,6 +38,7 @@ public:
     // `unsaved` is the owner's flag of changes not yet written: set when a write fails or a
     // merge brings something the file lacks, cleared by save().
     NotesStore(NoteTable &table, bool &unsaved, const Clock &clock);
+    ~NotesStore() override;
 
     NotesFile file;
     SingleCopy *guard = nullptr; // none where no single copy runs (tests)
@@ -48,8 +59,9 @@ public:
     // From now on, notices when another program changes the file loaded or leaves a conflict
     // copy beside it.
     void watchFile();
-    // Looks at the folder now; `settled`: takes a changed file as it is, without waiting for it
-    // to stop changing.
+    // Looks at the folder now. A version from outside is read and merged on a thread of its
+    // own, then applied here. `settled`: takes a changed file as it is, without waiting for it
+    // to stop changing, and merges it before returning.
     void checkDisk(bool settled = false);
     void takeWrites();
     NotesWriter &writer() { return m_writer; }
@@ -61,8 +73,8 @@ public:
     static constexpr int kSettleMs = 1000;
 
 signals:
-    void writeFailed(const SaveResult &result);  // once, and again only after a write has worked
-    void merged(const notesmerge::Result &plan); // the table becomes the plan's list
+    void writeFailed(const SaveResult &result); // once, and again only after a write has worked
+    void merged(const MergedRows &rows);        // the table takes these rows
     void keptBoth(int notes, const QString &copy);
     void copiesMerged(const QStringList &copies); // conflict copies whose notes are in the list now
 
@@ -71,10 +83,14 @@ private:
         FileStamp stamp;
         QElapsedTimer still;
     };
+    struct Outside;
     bool settledNow(const QString &path, const FileStamp &now);
     bool followFolder(bool now);
-    void mergeOutside(const QByteArray &bytes, const QList<notesmerge::Record> &theirs, bool whole);
-    void mergeCopies(bool settled);
+    void startMerge(const QString &path, const FileStamp &stamp, bool whole, bool takeCut, bool here);
+    void finishMerge(bool settled);
+    void afterMerge();
+    void apply(const Outside &outside);
+    bool mergeCopies(bool settled);
     void setCopiesAside();
     void noteResult(const SaveResult &result);
     void rewatch(quint64 inode);
@@ -86,12 +102,12 @@ private:
 
     NotesWriter m_writer;
     QList<notesmerge::Record> m_base; // the last version known to come from outside
-    QSet<QString> m_baseKeys;
-    QSet<QString> m_own;        // records written here or in earlier bases that the base lacks
-    QByteArray m_disk;          // the file's bytes as last read or written here
-    FileStamp m_known;          // the file on disk as last read or written here
-    QByteArray m_lastSubmitted; // what the file holds once the writes handed over end
-    bool m_outstanding = false; // writes handed over whose results are not in
+    QSet<notesmerge::Record> m_baseKeys;
+    QSet<notesmerge::Record> m_own; // records written here or in earlier bases that the base lacks
+    QByteArray m_disk;              // the file's bytes as last read or written here
+    FileStamp m_known;              // the file on disk as last read or written here
+    QByteArray m_lastSubmitted;     // what the file holds once the writes handed over end
+    bool m_outstanding = false;     // writes handed over whose results are not in
     QList<std::pair<QString, QByteArray>> m_copies; // copies of theirs still to make
     QHash<QString, Seen> m_seen;                    // changed files waiting to settle
     QHash<QString, FileStamp> m_merged;             // conflict copies merged, to set aside
@@ -100,5 +116,10 @@ private:
     quint64 m_watchedInode = 0;
     quint64 m_folderInode = 0;
     QFileSystemWatcher m_watch;
-    QTimer m_settle; // changes come in bursts: looked at once they stop
+    QTimer m_settle;                    // changes come in bursts: looked at once they stop
+    std::shared_ptr<Outside> m_merging; // the version being merged on its thread
+    QThread *m_mergeThread = nullptr;
+    int m_restarts = 0;            // merges made again because the table changed meanwhile
+    bool m_saveAfterMerge = false; // a write asked for while a merge was under way
+    QStringList m_copiesTold;      // conflict copies merged, not yet told
 };

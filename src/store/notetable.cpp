@@ -11,6 +11,7 @@ void NoteTable::setTextMatrix(int row, int col, const QString &text)
     if (cell == text)
         return;
     cell = text;
+    ++m_changes;
     if (m_observer)
         m_observer->cellChanged(row, col);
 }
@@ -20,6 +21,7 @@ void NoteTable::AddItem(const QString &)
     if (m_observer)
         m_observer->rowAboutToBeAppended(Rows());
     m_rows.append(Row5{});
+    ++m_changes;
     if (m_observer)
         m_observer->rowAppended(Rows() - 1);
 }
@@ -29,11 +31,23 @@ void NoteTable::RemoveItem(int row)
     if (m_observer)
         m_observer->rowAboutToBeRemoved(row);
     m_rows.removeAt(row);
+    ++m_changes;
     if (m_observer)
         m_observer->rowRemoved(row);
     // The grid keeps the current index and clamps it to the last row.
     if (m_row > Rows() - 1)
         setRow(Rows() - 1);
+}
+
+void NoteTable::replaceRows(QList<Row5> rows)
+{
+    if (m_observer)
+        m_observer->rowsAboutToBeReplaced();
+    m_rows = std::move(rows);
+    ++m_changes;
+    m_row = std::clamp(m_row, 1, Rows() - 1);
+    if (m_observer)
+        m_observer->rowsReplaced();
 }
 
 void NoteTable::setRow(int row)

@@ -27,6 +27,8 @@ public:
     virtual void rowAboutToBeRemoved(int row) = 0;
     virtual void rowRemoved(int row) = 0;
     virtual void currentRowMoved(int row) = 0;
+    virtual void rowsAboutToBeReplaced() = 0;
+    virtual void rowsReplaced() = 0;
 };
 
 // The note table: row 0 is the header, rows 1..Rows()-1 are notes, five text cells each.
@@ -42,6 +44,9 @@ public:
     void setTextMatrix(int row, int col, const QString &text);
     void AddItem(const QString &text = QString());
     void RemoveItem(int row);
+    // Every row at once, as a merge leaves them: the header first, then at least one.
+    void replaceRows(QList<Row5> rows);
+    const QList<Row5> &rows() const { return m_rows; } // the header row first
     int Row() const { return m_row; }
     void setRow(int row);
 
@@ -54,9 +59,12 @@ public:
     void setObserver(NoteTableObserver *observer) { m_observer = observer; }
     NoteTableObserver *observer() const { return m_observer; }
     void reserve(int rows) { m_rows.reserve(rows); }
+    // Counts the changes of cells and rows: equal counts, the same table.
+    quint64 changes() const { return m_changes; }
 
 private:
     QList<Row5> m_rows;
+    quint64 m_changes = 0;
     int m_row = 1;
     NoteTableObserver *m_observer = nullptr;
 };

@@ -253,9 +253,9 @@ private slots:
         };
         QFETCH(QStringList, own);
         QFETCH(bool, copy);
-        QSet<QString> ownKeys;
+        QSet<notesmerge::Record> ownKeys;
         for (const notesmerge::Record &r : records(own))
-            ownKeys.insert(notesmerge::key(r));
+            ownKeys.insert(r);
         const notesmerge::Result result =
             copy ? notesmerge::addUnknown(records(base), records(ours), records(theirs), ownKeys)
                  : notesmerge::merge(records(base), records(ours), records(theirs), {ownKeys, {}, true});
