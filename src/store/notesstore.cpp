@@ -140,7 +140,8 @@ void NotesStore::takeWrites()
             continue;
         }
         if (done.changed) {
-            m_unsaved = true; // merged below, then written again
+            m_unsaved = true; // merged below, then written again at once
+            m_saveAfterMerge = true;
             continue;
         }
         if (done.result) {

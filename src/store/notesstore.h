@@ -120,6 +120,6 @@ private:
     std::shared_ptr<Outside> m_merging; // the version being merged on its thread
     QThread *m_mergeThread = nullptr;
     int m_restarts = 0;            // merges made again because the table changed meanwhile
-    bool m_saveAfterMerge = false; // a write asked for while a merge was under way
+    bool m_saveAfterMerge = false; // a write asked for during a merge, or refused by a change
     QStringList m_copiesTold;      // conflict copies merged, not yet told
 };
