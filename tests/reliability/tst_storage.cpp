@@ -237,7 +237,8 @@ private slots:
             });
         QTest::keyClick(App::child<QPlainTextEdit>(app.view(1), "Text2"), '!');
         app.tick(app.clock.now().addSecs(60));
-        QTRY_COMPARE_WITH_TIMEOUT(testutil::readFile(app.home.notesPath()), kBreadTypedBytes + kPcBytes, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(testutil::readFile(app.home.notesPath()), kBreadTypedBytes + kPcBytes,
+                                  10000);
     }
 
     // A sync tool writes the file in place in two goes, a second apart: nothing is taken from the
