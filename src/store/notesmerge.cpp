@@ -114,22 +114,21 @@ bool takeTheirsOrder(Result &result, const QList<Record> &ours, const QList<Reco
 
 } // namespace
 
-Result merge(const QList<Record> &baseList, const QList<Record> &oursList, const QList<Record> &theirsList,
+Result merge(const QList<Record> &base, const QList<Record> &ours, const QList<Record> &theirs,
              const Known &known)
 {
-    const QList<Record> &ours = oursList, &theirs = theirsList;
-    const QList<Record> baseKnown = knownBase(baseList, theirs, known.own);
+    const QList<Record> baseKnown = knownBase(base, theirs, known.own);
     const Pairing o = pair(baseKnown, ours), t = pair(baseKnown, theirs);
     auto keep = [&](int oi) { return oi < known.keep.size() && known.keep[oi]; };
     Result result;
     // Ours gives the order; theirs's own notes go after the note they follow in theirs.
-    QList<QList<Entry>> after(oursList.size() + 1); // [0]: before every note of ours
-    QList<int> anchor(theirsList.size(), -1);       // theirs record -> the group it is in
-    QHash<Record, QList<int>> oursAdded;            // added here, to meet the same added there
-    for (int i = int(oursList.size()) - 1; i >= 0; --i)
+    QList<QList<Entry>> after(ours.size() + 1); // [0]: before every note of ours
+    QList<int> anchor(theirs.size(), -1);       // theirs record -> the group it is in
+    QHash<Record, QList<int>> oursAdded;        // added here, to meet the same added there
+    for (int i = int(ours.size()) - 1; i >= 0; --i)
         if (o.base[i] < 0)
             oursAdded[ours[i]].append(i);
-    QList<bool> kept(oursList.size(), true);
+    QList<bool> kept(ours.size(), true);
     for (int b = 0; b < baseKnown.size(); ++b) {
         const int oi = o.side[b], ti = t.side[b];
         const Fate of = o.fate[b], tf = t.fate[b];
@@ -142,7 +141,7 @@ Result merge(const QList<Record> &baseList, const QList<Record> &oursList, const
                 ++result.conflicts; // changed here, removed there: kept
             else if (tf == Fate::Changed && of == Fate::Changed && ours[oi] != theirs[ti]) {
                 ++result.conflicts; // both versions, ours first
-                after[oi + 1].append(Entry{-1, theirsList[ti]});
+                after[oi + 1].append(Entry{-1, theirs[ti]});
             }
         } else if (tf == Fate::Changed) {
             ++result.conflicts; // removed here, changed there: theirs's version kept
@@ -150,7 +149,7 @@ Result merge(const QList<Record> &baseList, const QList<Record> &oursList, const
         }
     }
     int group = 0;
-    for (int ti = 0; ti < theirsList.size(); ++ti) {
+    for (int ti = 0; ti < theirs.size(); ++ti) {
         if (anchor[ti] > 0) {
             group = anchor[ti];
             continue;
@@ -165,15 +164,14 @@ Result merge(const QList<Record> &baseList, const QList<Record> &oursList, const
                 continue;
             }
         }
-        after[group].append(Entry{-1, theirsList[ti]});
+        after[group].append(Entry{-1, theirs[ti]});
     }
     result.entries = after[0];
-    for (int oi = 0; oi < oursList.size(); ++oi) {
+    for (int oi = 0; oi < ours.size(); ++oi) {
         if (kept[oi]) {
             const int b = o.base[oi];
             const bool taken = b >= 0 && o.fate[b] == Fate::Same && t.fate[b] == Fate::Changed;
-            result.entries.append(
-                Entry{oi, taken ? std::optional<Record>(theirsList[t.side[b]]) : std::nullopt});
+            result.entries.append(Entry{oi, taken ? std::optional<Record>(theirs[t.side[b]]) : std::nullopt});
         }
         result.entries.append(after[oi + 1]);
     }

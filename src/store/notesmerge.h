@@ -11,6 +11,12 @@
 #include <array>
 #include <optional>
 
+// Records (notesmerge::Record below) in sets and hashes.
+inline size_t qHash(const std::array<QString, 4> &r, size_t seed = 0) noexcept
+{
+    return qHashMulti(seed, r[0], r[1], r[2], r[3]);
+}
+
 // Three versions of the notes reconciled: the last version that came from outside (base), the
 // version another program left now (theirs), and the table (ours). The base is what the other
 // side is known to have had: a version from another computer may never have seen this program's
@@ -22,12 +28,6 @@
 // then by its creation stamp: the same stamp with other content is that note changed. Records
 // are paired in file order, so that among equal ones position decides. A record that pairs with
 // nothing was added on that side; a base record that nothing pairs with was removed there.
-// Records in sets and hashes.
-inline size_t qHash(const std::array<QString, 4> &r, size_t seed = 0) noexcept
-{
-    return qHashMulti(seed, r[0], r[1], r[2], r[3]);
-}
-
 namespace notesmerge {
 
 // A note as the file stores it: creation stamp, text, alert, alerted mark. Its strings share
