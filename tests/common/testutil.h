@@ -3,7 +3,6 @@
 #include "session/notewindows.h"
 #include "session/session.h"
 #include "store/clock.h"
-#include "store/cp1252.h"
 #include "store/notesfile.h"
 #include "store/notetable.h"
 
@@ -90,22 +89,48 @@ inline QList<QStringList> rowsOf(const NoteTable &table)
     return rows;
 }
 
-// The rows a data folder's notes file loads.
-inline QList<QStringList> storedRows(const QString &folder)
-{
-    NoteTable t;
-    t.setUp();
-    NotesFile(folder).charger_notes(t);
-    return rowsOf(t);
-}
-
-// A notes file of these records (stamp, text, alert, alerted), or of n notes "note 1" ...
+// The bytes of a notes file of these records (stamp, text, alert, alerted), each field quoted, each
+// record ended by CR LF. Only characters that Windows-1252 and Latin-1 give the same byte: the
+// test's own encoding, not the program's.
 inline QByteArray records(const QList<QStringList> &records)
 {
     QString text;
     for (const QStringList &r : records)
         text += u'"' + r.join(QStringLiteral("\",\"")) + QStringLiteral("\"\r\n");
-    return cp1252::encode(text);
+    for (QChar c : std::as_const(text))
+        if (c.unicode() > 0xFF || (c.unicode() >= 0x80 && c.unicode() <= 0x9F))
+            qFatal("records(): U+%04X has no byte of its own in both code pages", c.unicode());
+    return text.toLatin1();
+}
+
+// The rows of five cells that a notes file written by the program stands for, read by the rules
+// of its layout alone: records of four quoted fields, each ended by CR LF; in the text "~" is a line
+// break and "\xa4" a double quote; the bytes Latin-1 shares with Windows-1252 (and the five that
+// Windows-1252 leaves undefined). Anything else is a row naming what is wrong.
+inline QList<QStringList> parseRecords(const QByteArray &bytes)
+{
+    static const QString field =
+        QStringLiteral("\"([^\"\\x{80}\\x{82}-\\x{8c}\\x{8e}\\x{91}-\\x{9c}\\x{9e}\\x{9f}]*)\"");
+    static const QRegularExpression record(u'^' + QStringList(4, field).join(u',') + u'$');
+    QList<QStringList> rows;
+    QStringList lines = QString::fromLatin1(bytes).split(QStringLiteral("\r\n"));
+    if (lines.takeLast() != QString())
+        return {{QStringLiteral("no CR LF at the end")}};
+    for (const QString &line : std::as_const(lines)) {
+        const QRegularExpressionMatch m = record.match(line);
+        if (!m.hasMatch())
+            return {{QStringLiteral("not a record: ") + line}};
+        QString text = m.captured(2);
+        text.replace(u'~', QStringLiteral("\r\n")).replace(u'\u00a4', u'"');
+        rows << QStringList{m.captured(1), text, m.captured(3), QString(), m.captured(4)};
+    }
+    return rows;
+}
+
+// The rows a data folder's notes file holds.
+inline QList<QStringList> storedRows(const QString &folder)
+{
+    return parseRecords(readFile(folder + QStringLiteral("planifs.txt")));
 }
 
 inline QByteArray notesFile(int n)

@@ -10,6 +10,17 @@
 
 #include <QProcess>
 
+namespace {
+// The rows the program loads from a data folder's notes file.
+QList<QStringList> loaded(const QString &folder)
+{
+    NoteTable table;
+    table.setUp();
+    NotesFile(folder).charger_notes(table);
+    return testutil::rowsOf(table);
+}
+} // namespace
+
 class TestStore : public QObject {
     Q_OBJECT
 private slots:
@@ -46,7 +57,16 @@ private slots:
                  "\"Le 01/12 \xe0 16:26\",\"Acheter du pain~Appeler le \xa4garage\xa4\","
                  "\"lundi 08/12 9h30\",\"\"\r\n"
                  "\"Le 02/12 \xe0 09:05\",\"Rendre les livres\",\"mardi 02/12 14h00\",\"1\"\r\n");
-        QCOMPARE(testutil::storedRows(home.folder()), rows);
+        QCOMPARE(loaded(home.folder()), rows);
+    }
+
+    // Blanks before a field are skipped, quoted or not; an unquoted field runs to the comma.
+    void blanksBeforeFields()
+    {
+        TempDataHome home;
+        testutil::writeFile(home.notesPath(), " Le 01/12,\t pain ,  \"lundi 08/12 9h30\", 1\r\n");
+        QCOMPARE(loaded(home.folder()),
+                 (QList<QStringList>{{"Le 01/12", "pain ", "lundi 08/12 9h30", "", "1"}}));
     }
 
     // On: the record "1", five bytes; off: no file. Any file there, even empty, is the preference on.
