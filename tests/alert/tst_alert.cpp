@@ -35,6 +35,7 @@ private slots:
         QTest::newRow("on the quarter")    << "lundi 07/12 10h15"    << "lundi 07/12" << "1015" << ""  << true;
         QTest::newRow("a minute before")   << "lundi 07/12 10h15"    << "lundi 07/12" << "1014" << ""  << false;
         QTest::newRow("0945 < 1000")       << "lundi 07/12 9h45"     << "lundi 07/12" << "1000" << ""  << true;
+        QTest::newRow("the last quarter")  << "lundi 07/12 19h45"    << "lundi 07/12" << "1945" << ""  << true;
         QTest::newRow("later today")       << "lundi 07/12 10h00"    << "lundi 07/12" << "0945" << ""  << false;
         QTest::newRow("alerted")           << "lundi 07/12 9h30"     << "lundi 07/12" << "1015" << "1" << false;
         QTest::newRow("mark other than 1") << "lundi 07/12 9h30"     << "lundi 07/12" << "1015" << "0" << true;
@@ -156,6 +157,21 @@ private slots:
         emit app.w.findChild<alert::ClockWatch *>()->clockSet();
         QCOMPARE(app.stored().value(0).value(Col::Alerted), mark);
         QCOMPARE(app.windowOf(1) && app.windowOf(1)->isRed(), !mark.isEmpty());
+    }
+
+    // A quarter-hour tick writes the list even when nothing falls due: a note removed with
+    // "Supprimer", no window open, reaches the file then, and not at the minute before.
+    void quarterTickWrites()
+    {
+        App app(testutil::records({{"Le 01/12 à 16:26", "un", "", ""}, {"Le 01/12 à 16:27", "deux", "", ""}}),
+                at(10, 28));
+        const QByteArray before = testutil::readFile(app.home.notesPath());
+        app.select(1);
+        app.click("Command3");
+        app.tick(at(10, 29, 1));
+        QCOMPARE(testutil::readFile(app.home.notesPath()), before);
+        app.tick(at(10, 30, 1));
+        QCOMPARE(testutil::readFile(app.home.notesPath()), "\"Le 01/12 \xe0 16:27\",\"deux\",\"\",\"\"\r\n");
     }
 
     // At 10:15 due notes come up red in the lowest free slots' cells, in row order, an open one where

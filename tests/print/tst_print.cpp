@@ -15,7 +15,8 @@ private slots:
     void init() { testutil::failOnUnexpectedWarnings(); }
 
     // A note of blanks is not printed, nor its alert; an alert of blanks is no alert; a note of line
-    // breaks only is printed; separators stand only between two printed notes.
+    // breaks only is printed, any note as it is, blanks and all; separators stand only between two printed
+    // notes.
     void printText()
     {
         const QString rule = QString(106, u'-') + QStringLiteral("\r\n");
@@ -24,12 +25,12 @@ private slots:
                                {"", "   ", "mardi 09/12 7h00", "", ""},
                                {"", "Rendre les livres", "", "", ""},
                                {"", "\r\n\r\n", "", "", ""},
-                               {"", "Payer", "  ", "", ""}});
+                               {"", " Payer\t ", "  ", "", ""}});
         QCOMPARE(composer_impression(table, QDate(2026, 12, 7)),
                  QStringLiteral("[RAPIX]\t\t\tNotes au 07/12/2026\r\n\r\n\r\n"
                                 "Acheter du pain\r\nAppeler le garage\r\nAlerte le lundi 08/12 9h30\r\n") +
                      rule + QStringLiteral("Rendre les livres\r\n") + rule + QStringLiteral("\r\n\r\n\r\n") +
-                     rule + QStringLiteral("Payer\r\n"));
+                     rule + QStringLiteral(" Payer\t \r\n"));
         QCOMPARE(composer_impression(testutil::tableOf({{"", "", "", "-1", ""}}), QDate(2027, 1, 2)),
                  QStringLiteral("[RAPIX]\t\t\tNotes au 02/01/2027\r\n\r\n\r\n"));
     }
