@@ -141,29 +141,6 @@ private slots:
         QCOMPARE(testutil::readFile(home.notesPath()), "\"\",\"un\",\"\",\"\"\r\n");
     }
 
-    // With no inode left in the data folder for a lock file (a tmpfs of its own, as root), a
-    // second copy is kept out all the same, and its request reaches the first from the runtime files.
-    void noRoomForLock()
-    {
-        TempDataHome home;
-        QTemporaryDir runtime;
-        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-        QVERIFY(QDir().mkpath(home.folder()));
-        const QStringList tmpfs = {"-t", "tmpfs", "-o", "size=1m,nr_inodes=16", "tmpfs", home.folder()};
-        if (QProcess::execute(QStringLiteral("mount"), tmpfs) != 0)
-            QSKIP("a tmpfs of its own needs root");
-        const auto unmount = qScopeGuard([&] {
-            QProcess::execute(QStringLiteral("umount"), {"-l", home.folder()});
-        });
-        for (int i = 0; QFile(home.folder() + QString::number(i)).open(QIODevice::WriteOnly); ++i) {
-        }
-        SingleCopy first(home.folder()), second(home.folder());
-        QSignalSpy asked(&first, &SingleCopy::restoreRequested);
-        QCOMPARE(first.start(0), SingleCopy::Start::Run);
-        QCOMPARE(second.start(0), SingleCopy::Start::NoAnswer);
-        QTRY_COMPARE(asked.count(), 1);
-    }
-
     // A lock file that no live process holds is taken over, whatever it holds, and the request a
     // later start left in vain is answered.
     void leftoverLock_data()
@@ -289,5 +266,46 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestStore)
+// What needs root: a file system of its own.
+class TestStoreRoot : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { testutil::failOnUnexpectedWarnings(); }
+
+    // With no inode left in the data folder for a lock file (a tmpfs of its own), a
+    // second copy is kept out all the same, and its request reaches the first from the runtime files.
+    void noRoomForLock()
+    {
+        TempDataHome home;
+        QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+        QVERIFY(QDir().mkpath(home.folder()));
+        const QStringList tmpfs = {"-t", "tmpfs", "-o", "size=1m,nr_inodes=16", "tmpfs", home.folder()};
+        if (QProcess::execute(QStringLiteral("mount"), tmpfs) != 0)
+            QSKIP("a tmpfs of its own needs root");
+        const auto unmount = qScopeGuard([&] {
+            QProcess::execute(QStringLiteral("umount"), {"-l", home.folder()});
+        });
+        for (int i = 0; QFile(home.folder() + QString::number(i)).open(QIODevice::WriteOnly); ++i) {
+        }
+        SingleCopy first(home.folder()), second(home.folder());
+        QSignalSpy asked(&first, &SingleCopy::restoreRequested);
+        QCOMPARE(first.start(0), SingleCopy::Start::Run);
+        QCOMPARE(second.start(0), SingleCopy::Start::NoAnswer);
+        QTRY_COMPARE(asked.count(), 1);
+    }
+};
+
+// With RAPPELIX_ROOT_TESTS set, the tests that need root run instead of the others: CTest's
+// tst_store_root, shown as skipped where they cannot run.
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    TestStore store;
+    TestStoreRoot root;
+    QTEST_SET_MAIN_SOURCE_PATH
+    if (qEnvironmentVariableIsSet("RAPPELIX_ROOT_TESTS"))
+        return QTest::qExec(&root, argc, argv);
+    return QTest::qExec(&store, argc, argv);
+}
 #include "tst_store.moc"
