@@ -1,12 +1,11 @@
-// Alerts: the due rule, the walk over every kind of row, the timer's aim, and the real window's
-// timer on a clock the test sets: what comes up red, where, and only once.
+// Alerts: the due rule, the walk over every kind of row, and the real window's timer on a clock
+// the test sets: what is written, what comes up red, where, and only once.
 #include "alert/alertcheck.h"
 #include "alert/alerttext.h"
 #include "alert/clockwatch.h"
 #include "testapp.h"
 
 #include <QPlainTextEdit>
-#include <QTimeZone>
 
 #include <numeric>
 
@@ -15,6 +14,40 @@ QDateTime at(int h, int m, int s = 0, QDate day = QDate(2026, 12, 7)) // a Monda
 {
     return QDateTime(day, QTime(h, m, s));
 }
+
+// A session of these rows with windows open on the rows `open`, in order, which log only that they
+// turn red ("red 100").
+struct FakeSession : NoteWindowMaker {
+    explicit FakeSession(const QList<QStringList> &rows, const QList<int> &open)
+    {
+        session.table = testutil::tableOf(rows);
+        session.file.setFolder(home.folder());
+        session.windows.setMaker(this);
+        for (int r : open)
+            session.windows.ouvrir_fenetre(r, Fill::Existing);
+    }
+    NoteWindow *makeWindow(int row, int slot, Fill) override
+    {
+        auto &w = m_windows.emplace_back(std::make_unique<Window>(log));
+        w->f_pos = row;
+        w->f_monindice = slot;
+        return w.get();
+    }
+    TempDataHome home;
+    MockClock clock;
+    Session session{clock};
+    QStringList log;
+
+private:
+    struct Window : NoteWindow {
+        explicit Window(QStringList &log) : log(log) {}
+        void activate() override {}
+        void closeWindow() override {}
+        void en_rouge() override { log << QStringLiteral("red %1").arg(f_monindice); }
+        QStringList &log;
+    };
+    std::list<std::unique_ptr<Window>> m_windows;
+};
 } // namespace
 
 class TestAlert : public QObject {
@@ -106,34 +139,6 @@ private slots:
                                      {"", "hors liste", "lundi 07/12 9h00", "07", ""}}));
     }
 
-    // Aimed one second past each minute from the clock alone; a minute is checked once: not when
-    // the timer fired early, but late, after the clock went back, across summer time.
-    void timerAim_data()
-    {
-        QTest::addColumn<QDateTime>("now");
-        QTest::addColumn<QDateTime>("lastChecked");
-        QTest::addColumn<bool>("check");
-        QTest::addColumn<int>("msToNext");
-        const QTimeZone paris("Europe/Paris"); // 29 March 2026, 2h00 becomes 3h00
-        QTest::newRow("first tick") << at(10, 14, 30) << QDateTime() << true << 31000;
-        QTest::newRow("on time") << at(10, 15, 1) << at(10, 14) << true << 60000;
-        QTest::newRow("fired early") << at(10, 14, 59) << at(10, 14) << false << 2000;
-        QTest::newRow("fired late") << at(10, 16, 20) << at(10, 14) << true << 41000;
-        QTest::newRow("clock went back") << at(10, 10, 1) << at(10, 14) << true << 60000;
-        QTest::newRow("summer time") << QDateTime(QDate(2026, 3, 29), QTime(3, 0, 1), paris)
-                                     << QDateTime(QDate(2026, 3, 29), QTime(1, 59), paris) << true << 60000;
-    }
-    void timerAim()
-    {
-        QFETCH(QDateTime, now);
-        QFETCH(QDateTime, lastChecked);
-        QFETCH(bool, check);
-        QFETCH(int, msToNext);
-        const alert::TickPlan plan = alert::planTick(now, lastChecked);
-        QCOMPARE((std::tuple{plan.check, plan.msToNext, plan.minute.secsTo(now)}),
-                 (std::tuple{check, msToNext, qint64(now.time().second())}));
-    }
-
     // The wall clock set under the program (a laptop opened, a clock changed by hand): a quarter
     // hour it stepped over is ticked at once, late; a jump that steps over none raises nothing.
     void clockSet_data()
@@ -175,7 +180,7 @@ private slots:
     }
 
     // At 10:15 due notes come up red in the lowest free slots' cells, in row order, an open one where
-    // it stands, as it is; the file holds the marks. Closed, it stays closed, after a restart too.
+    // it stands, as it is; the file holds the marks.
     void dueNotesComeUp()
     {
         auto note = [](const char *text, const char *alert) {
@@ -204,13 +209,6 @@ private slots:
         for (const QStringList &row : app.stored())
             marks << row[Col::Alerted];
         QCOMPARE(marks, (QStringList{"1", "1", "1", ""}));
-
-        w->close();
-        app.tick(at(10, 30, 1));
-        QVERIFY(!app.windowOf(3));
-        App restarted(testutil::readFile(app.home.notesPath()), at(10, 44));
-        restarted.tick(at(10, 45, 1));
-        QVERIFY(restarted.openSlots().isEmpty());
     }
 };
 

@@ -1,9 +1,8 @@
-// The main window through its controls: start and end, the highlight after a removal, messages, keys.
+// The main window through its controls: start, the highlight after a removal, messages, help, fonts.
 #include "testapp.h"
 #include "tray/appicon.h"
 #include "ui/msgbox.h"
 
-#include <QAccessible>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -68,31 +67,6 @@ private slots:
                               App::child<QAction>(&app.w, "m_tb")->isChecked()}),
                  shownMinimisedChecked);
         QCOMPARE(app.table().Rows(), 3);
-    }
-
-    // "Quitter" writes once (the note windows close without writing), the tray menu's too after
-    // its own write; the close box only hides: the program and its windows go on.
-    void quit_data()
-    {
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<int>("writes");
-        QTest::newRow("Quitter") << "m_quitter" << 1;
-        QTest::newRow("the tray menu's Quitter") << "mPopExit" << 2;
-        QTest::newRow("the close box") << "" << 0;
-    }
-    void quit()
-    {
-        QFETCH(QString, how);
-        QFETCH(int, writes);
-        App app(testutil::notesFile(3));
-        QSignalSpy quit(&app.w, &f_iir::quitRequested);
-        app.trigger("m_toutafficher");
-        App::child<QPlainTextEdit>(app.windowOf(2), "Text2")->setPlainText(QStringLiteral("dernier mot"));
-        how.isEmpty() ? void(app.w.close()) : app.trigger(qPrintable(how));
-        QCOMPARE(quit.count(), how.isEmpty() ? 0 : 1);
-        QCOMPARE(app.w.session().file.writeCount(), writes);
-        QCOMPARE(app.openSlots().size(), how.isEmpty() ? 3 : 0);
-        QCOMPARE(testutil::readFile(app.home.notesPath()).contains("dernier mot"), !how.isEmpty());
     }
 
     // "Tout supprimer" answered Non changes nothing: the list stays, and what is typed afterwards
@@ -303,53 +277,6 @@ private slots:
         }
         QCOMPARE(seen, (QStringList{"Confirmez vous la suppression de toutes les lignes", "Rappelix v1.2"}));
         QCOMPARE(cut, QStringList());
-    }
-
-    // Entrée on the list, Ctrl+N, Suppr; two columns and names for assistive technologies; Tab
-    // leaves a note's text.
-    void keyboardAndAccessibility()
-    {
-        App app(testutil::notesFile(2));
-        auto active = [](QWidget *w) {
-            w->activateWindow();
-            return QTest::qWaitForWindowActive(w);
-        };
-        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(app.gri);
-        QCOMPARE(list->text(QAccessible::Name), QStringLiteral("Liste des notes"));
-        QCOMPARE(list->tableInterface()->columnCount(), 2);
-        QVERIFY(active(&app.w));
-        QTest::keyClick(app.gri, Qt::Key_Return);
-        f_test *w = app.windowOf(1);
-        auto *text = App::child<QPlainTextEdit>(w, "Text2");
-        QCOMPARE(QAccessible::queryAccessibleInterface(text)->text(QAccessible::Name),
-                 QStringLiteral("Texte de la note"));
-        QVERIFY(active(w));
-        QTest::keyClick(text, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), App::child(w, "Command1"));
-        QCOMPARE(app.cell(1, Col::Text), QStringLiteral("note 1"));
-        QVERIFY(active(&app.w));
-        QTest::keySequence(&app.w, QKeySequence(QStringLiteral("Ctrl+N")));
-        QCOMPARE(app.windowOf(3)->windowTitle(), QStringLiteral("Le 07/12 à 10:20"));
-        app.select(2);
-        QTest::keyClick(app.gri, Qt::Key_Delete);
-        QCOMPARE(testutil::rowsOf(app.table())[1][Col::Stamp], QStringLiteral("Le 07/12 à 10:20"));
-    }
-
-    // A minimised note window comes back on the screen for "Voir" and "Tout afficher".
-    void minimisedNoteComesBack_data()
-    {
-        QTest::addColumn<QString>("how");
-        QTest::newRow("Voir") << "Command2";
-        QTest::newRow("Tout afficher") << "m_toutafficher";
-    }
-    void minimisedNoteComesBack()
-    {
-        QFETCH(QString, how);
-        App app(testutil::notesFile(1));
-        f_test *w = app.view(1);
-        w->showMinimized();
-        how.startsWith(u'C') ? app.click(qPrintable(how)) : app.trigger(qPrintable(how));
-        QVERIFY(w->isVisible() && !w->isMinimized());
     }
 };
 

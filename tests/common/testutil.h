@@ -1,7 +1,5 @@
 #pragma once
 
-#include "session/notewindows.h"
-#include "session/session.h"
 #include "store/clock.h"
 #include "store/notesfile.h"
 #include "store/notetable.h"
@@ -10,9 +8,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <list>
-#include <memory>
 
 // A clock that tells the time the test sets; by default Monday 7 December 2026, 10:20.
 class MockClock : public Clock {
@@ -141,48 +136,3 @@ inline QByteArray notesFile(int n)
     return records(notes);
 }
 } // namespace testutil
-
-// A session of these rows on a data folder of its own, whose note windows only log what is done
-// to them ("open 3 in 1 (new)", "activate 1", "close 1", "red 1"); closing runs the close handler,
-// as a real window's does. Windows are opened on the rows `open`, in order, unlogged.
-struct FakeSession : NoteWindowMaker {
-    explicit FakeSession(const QList<QStringList> &rows, const QList<int> &open = {})
-    {
-        session.table = testutil::tableOf(rows);
-        session.file.setFolder(home.folder());
-        session.windows.setMaker(this);
-        for (int r : open)
-            session.windows.ouvrir_fenetre(r, Fill::Existing);
-        log.clear();
-    }
-    NoteWindow *makeWindow(int row, int slot, Fill fill) override
-    {
-        auto &w = m_windows.emplace_back(std::make_unique<Window>(*this));
-        w->f_pos = row;
-        w->f_monindice = slot;
-        log << QStringLiteral("open %1 in %2 (%3)")
-                   .arg(row)
-                   .arg(slot)
-                   .arg(fill == Fill::New ? "new" : "existing");
-        return w.get();
-    }
-    TempDataHome home;
-    MockClock clock;
-    Session session{clock};
-    QStringList log;
-
-private:
-    struct Window : NoteWindow {
-        explicit Window(FakeSession &owner) : owner(owner) {}
-        void say(const char *what) { owner.log << QLatin1String(what) + u' ' + QString::number(f_monindice); }
-        void activate() override { say("activate"); }
-        void closeWindow() override
-        {
-            say("close");
-            owner.session.windowClosed(*this);
-        }
-        void en_rouge() override { say("red"); }
-        FakeSession &owner;
-    };
-    std::list<std::unique_ptr<Window>> m_windows;
-};

@@ -1,10 +1,8 @@
-// The Print text from the written rules, and the print command through its dialog to a PDF file,
-// or to the message that no printer is installed.
+// The Print text from the written rules, and the print command through its dialog to a PDF file.
 #include "print/printing.h"
 #include "print/printtext.h"
 #include "testapp.h"
 
-#include <QMessageBox>
 #include <QProcess>
 
 class TestPrint : public QObject {
@@ -52,29 +50,6 @@ private slots:
         // Of Qt's options, only the page size (0x08) and collating copies (0x10): not printing to a
         // file (0x01), a selection (0x02), a page range (0x04) or the current page (0x40).
         QCOMPARE(options & 0x5f, 0x18);
-    }
-
-    // With no printer installed, "Imprimer" says so, once, and opens no print dialog.
-    void noPrinter()
-    {
-        App app(testutil::notesFile(1));
-        QStringList seen;
-        QTimer::singleShot(0, [&] {
-            QWidget *shown = QApplication::activeModalWidget();
-            auto *box = qobject_cast<QMessageBox *>(shown);
-            seen << (box ? box->text() : shown ? shown->metaObject()->className() : "nothing");
-            if (shown)
-                shown->close();
-            QTimer::singleShot(0, [&] { // a second box after the first
-                if (QWidget *next = QApplication::activeModalWidget()) {
-                    seen << next->metaObject()->className();
-                    next->close();
-                }
-            });
-        });
-        app.trigger("m_imprimer");
-        QCoreApplication::processEvents();
-        QCOMPARE(seen, QStringList{"Aucune imprimante n'est installée."});
     }
 
     // Accepted, on paper word for word the Print text and nothing else (no page number either).

@@ -1,9 +1,6 @@
-// The notes and preferences files' bytes from the written rules, the data folder, one running copy.
+// The notes file's bytes from the written rules, links and a read-only file, one running copy.
 #include "store/autostart.h"
 #include "store/cp1252.h"
-#include "store/datafolder.h"
-#include "store/notescodec.h"
-#include "store/notesmerge.h"
 #include "store/preffile.h"
 #include "store/singlecopy.h"
 #include "testutil.h"
@@ -69,46 +66,6 @@ private slots:
                  (QList<QStringList>{{"Le 01/12", "pain ", "lundi 08/12 9h30", "", "1"}}));
     }
 
-    // On: the record "1", five bytes; off: no file. Any file there, even empty, is the preference on.
-    void preferenceFile()
-    {
-        TempDataHome home;
-        const QString path = home.folder() + QStringLiteral("pref1.txt");
-        QDir().mkpath(home.folder());
-        PrefFile pref(home.folder());
-        QVERIFY(!pref.exists());
-        QVERIFY(pref.set(true));
-        QCOMPARE(testutil::readFile(path), QByteArray("\x22\x31\x22\x0d\x0a"));
-        QVERIFY(pref.set(false) && !QFile::exists(path));
-        testutil::writeFile(path, "");
-        QVERIFY(pref.exists());
-    }
-
-    // $XDG_DATA_HOME when absolute, else ~/.local/share; a file in the way: the program's folder.
-    void dataFolder_data()
-    {
-        QTest::addColumn<QString>("xdgDataHome");
-        QTest::addColumn<QString>("folder");
-        QTest::newRow("absolute") << "~/donnees"
-                                  << "~/donnees/rapix/";
-        QTest::newRow("relative") << "donnees"
-                                  << "~/.local/share/rapix/";
-        QTest::newRow("a file in the way") << "~/fichier"
-                                           << "~/programme/rapixset/";
-    }
-    void dataFolder()
-    {
-        QFETCH(QString, xdgDataHome);
-        QFETCH(QString, folder);
-        QTemporaryDir home;
-        qputenv("HOME", home.path().toLocal8Bit());
-        qputenv("XDG_DATA_HOME", xdgDataHome.replace(u'~', home.path()).toLocal8Bit());
-        testutil::writeFile(home.path() + QStringLiteral("/fichier/rapix"), "pas un dossier");
-        QCOMPARE(preparer_dossier(userDataHome(), home.path() + QStringLiteral("/programme")),
-                 folder.replace(u'~', home.path()));
-        QVERIFY(QFileInfo(folder).isDir());
-    }
-
     // planifs.txt, pref1.txt and the autostart entry as links stay links, and the files they name
     // get the new bytes; a read-only planifs.txt is a failed write that leaves it as it was.
     void linksAndReadOnly()
@@ -163,106 +120,6 @@ private slots:
         QCOMPARE(copy.start(0), SingleCopy::Start::Run);
         QTRY_COMPARE(asked.count(), 1);
         QVERIFY(!QFile::exists(copy.requestPath()));
-    }
-
-    // A process that holds the lock and does not answer keeps a later start out until it dies.
-    void lockHeld()
-    {
-        TempDataHome home;
-        QProcess flock;
-        QVERIFY(QDir().mkpath(home.folder()));
-        flock.start(QStringLiteral("flock"),
-                    {QStringLiteral("-no"), home.folder() + QStringLiteral("rappelix.lock"),
-                     QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("echo; sleep 30")});
-        QVERIFY(flock.waitForReadyRead());
-        QCOMPARE(SingleCopy(home.folder()).start(0), SingleCopy::Start::NoAnswer);
-        flock.kill();
-        flock.waitForFinished();
-        QCOMPARE(SingleCopy(home.folder()).start(0), SingleCopy::Start::Run);
-    }
-
-    // The table, the last version from outside and the version another program left now,
-    // merged; records are "stamp|text|alert|mark". "own": records written here since; "copy":
-    // theirs is a sync engine's conflict copy.
-    void merge_data()
-    {
-        QTest::addColumn<QStringList>("base");
-        QTest::addColumn<QStringList>("ours");
-        QTest::addColumn<QStringList>("theirs");
-        QTest::addColumn<QStringList>("merged");
-        QTest::addColumn<int>("conflicts");
-        QTest::addColumn<QStringList>("own");
-        QTest::addColumn<bool>("copy");
-        QTest::newRow("added on both sides")
-            << QStringList{"1|a||", "2|b||"} << QStringList{"1|a||", "2|b||", "3|c||"}
-            << QStringList{"4|d||", "1|a||", "2|b||"} << QStringList{"4|d||", "1|a||", "2|b||", "3|c||"} << 0
-            << QStringList{} << false;
-        QTest::newRow("changed there only")
-            << QStringList{"1|a||", "2|b||"} << QStringList{"1|a||", "2|b||"}
-            << QStringList{"1|a2|lundi 08/12 9h30|", "2|b||"}
-            << QStringList{"1|a2|lundi 08/12 9h30|", "2|b||"} << 0 << QStringList{} << false;
-        QTest::newRow("removed there, changed here")
-            << QStringList{"1|a||", "2|b||", "3|c||"} << QStringList{"1|a||", "2|B||", "3|c||"}
-            << QStringList{"2|b||", "3|c||"} << QStringList{"2|B||", "3|c||"} << 0 << QStringList{} << false;
-        QTest::newRow("changed on both sides")
-            << QStringList{"1|a||", "2|b||"} << QStringList{"1|x||", "2|b||"} << QStringList{"1|y||", "2|b||"}
-            << QStringList{"1|x||", "1|y||", "2|b||"} << 1 << QStringList{} << false;
-        QTest::newRow("changed alike")
-            << QStringList{"1|a||"} << QStringList{"1|a||1"} << QStringList{"1|a||1"} << QStringList{"1|a||1"}
-            << 0 << QStringList{} << false;
-        QTest::newRow("removed here, changed there")
-            << QStringList{"1|a||", "2|b||"} << QStringList{"2|b||"} << QStringList{"1|y||", "2|b||"}
-            << QStringList{"1|y||", "2|b||"} << 1 << QStringList{} << false;
-        QTest::newRow("one stamp twice")
-            << QStringList{"1|a||", "1|b||"} << QStringList{"1|a||", "1|b||"} << QStringList{"1|b||"}
-            << QStringList{"1|b||"} << 0 << QStringList{} << false;
-        // Another computer's version that never saw what was written here removes nothing of it.
-        QTest::newRow("added and changed here, not seen there")
-            << QStringList{"1|a||", "2|b||"} << QStringList{"1|a!||", "2|b||", "3|c||"}
-            << QStringList{"1|a||", "2|b||", "4|d||"} << QStringList{"1|a!||", "2|b||", "4|d||", "3|c||"} << 0
-            << QStringList{"1|a!||", "3|c||"} << false;
-        // Written here, seen there, then removed here or changed again here: not brought back.
-        QTest::newRow("seen there, then removed or changed here")
-            << QStringList{"1|a||"} << QStringList{"1|a2||"} << QStringList{"1|a1||", "3|c||", "4|d||"}
-            << QStringList{"1|a2||", "4|d||"} << 0 << QStringList{"1|a1||", "3|c||"} << false;
-        QTest::newRow("nothing of ours to add: theirs's order")
-            << QStringList{"1|a||", "2|b||"} << QStringList{"3|c||", "1|a||", "2|b||"}
-            << QStringList{"1|a||", "3|c||", "2|b||"} << QStringList{"1|a||", "3|c||", "2|b||"} << 0
-            << QStringList{"3|c||"} << false;
-        // A conflict copy only adds what was never had here: no removal, no change taken back.
-        QTest::newRow("conflict copy")
-            << QStringList{"1|a||", "2|b||", "6|f||"} << QStringList{"1|x||", "3|c2||", "6|f||"}
-            << QStringList{"1|y||", "2|b||", "3|c1||", "5|e||", "6|f2||"}
-            << QStringList{"1|x||", "1|y||", "3|c2||", "5|e||", "6|f2||"} << 1 << QStringList{"3|c1||"}
-            << true;
-    }
-    void merge()
-    {
-        QFETCH(QStringList, base);
-        QFETCH(QStringList, ours);
-        QFETCH(QStringList, theirs);
-        auto records = [](const QStringList &list) {
-            QList<notesmerge::Record> out;
-            for (const QString &r : list)
-                out.append({r.section(u'|', 0, 0), r.section(u'|', 1, 1), r.section(u'|', 2, 2),
-                            r.section(u'|', 3, 3)});
-            return out;
-        };
-        QFETCH(QStringList, own);
-        QFETCH(bool, copy);
-        QSet<notesmerge::Record> ownKeys;
-        for (const notesmerge::Record &r : records(own))
-            ownKeys.insert(r);
-        const notesmerge::Result result =
-            copy ? notesmerge::addUnknown(records(base), records(ours), records(theirs), ownKeys)
-                 : notesmerge::merge(records(base), records(ours), records(theirs), {ownKeys, {}, true});
-        QStringList merged;
-        for (const notesmerge::Entry &e : result.entries) {
-            const notesmerge::Record r = e.content ? *e.content : records(ours)[e.ours];
-            merged << QStringList{r[0], r[1], r[2], r[3]}.join(u'|');
-        }
-        QTEST(merged, "merged");
-        QTEST(result.conflicts, "conflicts");
     }
 };
 
