@@ -31,10 +31,14 @@ xdotool windowmove "$main" 0 0
 e2e_until 5 eval '! e2e_centred "$main"' || e2e_fail "the window could not be moved"
 xdotool mousemove --window "$icon" 8 8 click 1
 e2e_until 5 e2e_centred "$main" || e2e_fail "a click did not centre the window shown: $(e2e_frame "$main")"
+# Moved away first: a window shown again where it was would not be centred.
+xdotool windowmove "$main" 0 0
+e2e_until 5 eval '! e2e_centred "$main"' || e2e_fail "the window could not be moved"
 reduce
 xdotool mousemove --window "$icon" 8 8 click --repeat 2 --delay 100 1
-e2e_until 5 eval 'e2e_viewable "$main" && e2e_centred "$main"' || e2e_fail "a double click did not show the window centred"
-! e2e_until 1 eval '! e2e_viewable "$main"' || e2e_fail "the window went again after a double click"
+e2e_until 5 eval 'e2e_viewable "$main" && e2e_centred "$main"' || e2e_fail "a double click did not show the window centred: $(e2e_frame "$main")"
+! e2e_until 1 eval '! e2e_viewable "$main" || ! e2e_centred "$main"' ||
+  e2e_fail "the window went again or moved after a double click: $(e2e_frame "$main")"
 [ "$(xdotool search --onlyvisible --pid "$E2E_APP" | grep -cxv "$icon")" = 1 ] || e2e_fail "not one window"
 
 second_start() {
