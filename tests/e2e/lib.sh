@@ -50,6 +50,10 @@ e2e_cleanup() {
 }
 trap e2e_cleanup EXIT
 
+# How long a wait on what the window system shows may last: on a loaded two-core machine a window
+# manager can take seconds to carry out what it is asked. A wait that succeeds ends at once.
+E2E_WAIT=20
+
 # Polls a command for up to $1 seconds.
 e2e_until() {
   local end=$((SECONDS + $1))
@@ -135,6 +139,17 @@ e2e_wait_window() {
   xdotool search --onlyvisible --name "$title" | head -n1
 }
 
+# What X shows of process $1's windows, for a failure's message: each one's title, map state and
+# window manager state.
+e2e_windows_of() {
+  local w
+  kill -0 "$1" 2>/dev/null || { echo "the program has ended"; return 0; }
+  for w in $(xdotool search --pid "$1" 2>/dev/null); do
+    echo -n "$w '$(xdotool getwindowname "$w" 2>/dev/null)' $(xwininfo -id "$w" 2>/dev/null | sed -n 's/.*Map State: //p')"
+    echo -n " $(xprop -id "$w" WM_STATE 2>/dev/null | sed -n 's/.*window state: //p'); "
+  done
+}
+
 e2e_wait_exit() {
   e2e_until "${1:-10}" eval '! kill -0 "$E2E_APP" 2>/dev/null' || e2e_fail "the program did not end"
   wait "$E2E_APP" 2>/dev/null || true
@@ -157,7 +172,7 @@ e2e_menu_shown() {
 e2e_menu() {
   xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1"
   xdotool key --clearmodifiers "alt+$2"
-  e2e_until 5 e2e_menu_shown || e2e_fail "the menu Alt+$2 did not open"
+  e2e_until $E2E_WAIT e2e_menu_shown || e2e_fail "the menu Alt+$2 did not open"
   xdotool key "${@:3}"
 }
 
@@ -166,7 +181,7 @@ e2e_menu() {
 e2e_wait_typed() {
   local typed=$1
   xdotool key ctrl+a
-  e2e_until 5 eval 'xclip -o -selection primary 2>/dev/null | grep -qF -- "$typed"' || e2e_fail "the text box does not hold: $typed"
+  e2e_until $E2E_WAIT eval 'xclip -o -selection primary 2>/dev/null | grep -qF -- "$typed"' || e2e_fail "the text box does not hold: $typed"
   xdotool key ctrl+End
 }
 e2e_quit() { e2e_menu "$1" f Up Return && e2e_wait_exit 10; } # "Quitter", the last entry of "&Fichier"

@@ -13,7 +13,13 @@ active() { xprop -root _NET_ACTIVE_WINDOW | grep -q "# $(printf '0x%x' "$main")$
 back() { viewable && [ "$(wm_state)" = Normal ] && e2e_centred "$main" && active && ! e2e_menu_shown; }
 in_tray() { ! viewable && ! e2e_menu_shown && case $(wm_state) in Normal | Iconic) false ;; esac; } # withdrawn: no taskbar button
 
-hide_close() { xdotool key --clearmodifiers alt+F4; } # the window manager's close, to the active window
+# The window manager's close goes to the window with the keyboard's focus, which X may give it a
+# moment after the window manager has called it active.
+focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$main" ]; }
+hide_close() {
+  e2e_until $E2E_WAIT focused || e2e_fail "$what: the window does not have the focus ($(xdotool getwindowfocus 2>&1))"
+  xdotool key --clearmodifiers alt+F4
+}
 hide_reduce() { e2e_menu "$main" f Return; }       # "Réduire", the first entry of "&Fichier"
 hide_minimise() { xdotool windowminimize "$main"; }
 # The pointer onto the icon, then a click once X says the icon is under it. A window manager's
@@ -21,14 +27,14 @@ hide_minimise() { xdotool windowminimize "$main"; }
 # moment, and a click sent then is metacity's.
 click_icon() {
   xdotool mousemove --window "$icon" 8 8
-  e2e_until 5 eval 'xwininfo -tree -id "$(xdotool getmouselocation --shell | sed -n "s/^WINDOW=//p")" |
+  e2e_until $E2E_WAIT eval 'xwininfo -tree -id "$(xdotool getmouselocation --shell | sed -n "s/^WINDOW=//p")" |
     grep -q "$(printf "0x%x " "$icon")"' || e2e_fail "${what:-start}: the pointer is not over the icon: $(xdotool getmouselocation)"
   xdotool click "$1"
 }
 back_click() { click_icon 1; }
 back_menu() { # "&Restaurer"
   click_icon 3
-  e2e_until 5 e2e_menu_shown || e2e_fail "$what: the icon's menu did not open ($(wm_state), $(viewable || echo "not ")viewable, $(xprop -root _NET_ACTIVE_WINDOW))"
+  e2e_until $E2E_WAIT e2e_menu_shown || e2e_fail "$what: the icon's menu did not open ($(wm_state), $(viewable || echo "not ")viewable, $(xprop -root _NET_ACTIVE_WINDOW))"
   xdotool key r
 }
 back_start() { timeout 20 env LANG=fr_FR.UTF-8 "$bin" >/dev/null 2>&1 || e2e_fail "the second copy failed"; }
@@ -42,17 +48,17 @@ sleep 3 # the panel comes late
 e2e_start_tray
 e2e_until 10 eval 'icon=$(e2e_icon_of "$E2E_APP") && e2e_viewable "$icon"' ||
   e2e_fail "the icon is not in the notification area"
-e2e_until 5 in_tray || e2e_fail "the window did not join the icon: $(wm_state)"
+e2e_until $E2E_WAIT in_tray || e2e_fail "the window did not join the icon: $(wm_state)"
 back_click
-e2e_until 5 back || e2e_fail "a click did not bring the window back centred ($(wm_state), $(e2e_frame "$main"))"
+e2e_until $E2E_WAIT back || e2e_fail "a click did not bring the window back centred ($(wm_state), $(e2e_frame "$main"))"
 for hide in ${E2E_HIDE:-close reduce minimise}; do
   for way in ${E2E_WAY:-click menu start}; do
     for ((i = 1; i <= rounds; i++)); do
       what="$hide then $way, round $i"
       hide_$hide
-      e2e_until 5 in_tray || e2e_fail "$what: the window did not go to the tray ($(wm_state), $(viewable || echo "not ")viewable, $(xprop -root _NET_ACTIVE_WINDOW))"
+      e2e_until $E2E_WAIT in_tray || e2e_fail "$what: the window did not go to the tray ($(wm_state), $(viewable || echo "not ")viewable, $(xprop -root _NET_ACTIVE_WINDOW))"
       back_$way
-      e2e_until 5 back || e2e_fail "$what: the window did not come back centred and active ($(wm_state), $(e2e_frame "$main"))"
+      e2e_until $E2E_WAIT back || e2e_fail "$what: the window did not come back centred and active ($(wm_state), $(e2e_frame "$main"))"
     done
   done
   echo "-- $hide: $rounds rounds for each way back"
