@@ -19,12 +19,14 @@ icon=$(e2e_icon_of "$E2E_APP")
 e2e_until 10 e2e_main_of "$E2E_APP" "$icon" >/dev/null || e2e_fail "no main window"
 main=$(e2e_main_of "$E2E_APP" "$icon")
 
-echo "-- the left button brings the hidden window back when released, not when pressed"
+echo "-- the left button brings the hidden window back centred when released, not when pressed"
+xdotool windowmove "$main" 0 0
+e2e_until 5 eval '! e2e_centred "$main"' || e2e_fail "the window could not be moved"
 reduce
 xdotool mousemove --window "$icon" 8 8 mousedown 1
 ! e2e_until 1 e2e_viewable "$main" || e2e_fail "the window came back on the press"
 xdotool mouseup 1
-e2e_until 5 e2e_viewable "$main" || e2e_fail "a left click did not show the main window"
+e2e_until 5 eval 'e2e_viewable "$main" && e2e_centred "$main"' || e2e_fail "a left click did not show the main window centred: $(e2e_frame "$main")"
 
 echo "-- a click while the window is shown centres it again; a double click shows it once, to stay"
 xdotool windowmove "$main" 0 0
