@@ -1,6 +1,7 @@
 // The notes file's bytes from the written rules, links and a read-only file, one running copy.
 #include "store/autostart.h"
 #include "store/cp1252.h"
+#include "store/notesmerge.h"
 #include "store/preffile.h"
 #include "store/singlecopy.h"
 #include "testutil.h"
@@ -39,22 +40,6 @@ private slots:
         for (int b = 0xA0; b <= 0xFF; ++b)
             QCOMPARE(cp1252::decode(QByteArray(1, char(b))), QString(QChar(b)));
         QCOMPARE(cp1252::encode(QStringLiteral("é \u65e5\u672c \U0001F600")), QByteArray("\xe9 ?? ?"));
-    }
-
-    // The written example through the real file, to the byte, and back.
-    void workedExample()
-    {
-        const QList<QStringList> rows = {
-            {"Le 01/12 à 16:26", "Acheter du pain\r\nAppeler le \"garage\"", "lundi 08/12 9h30", "", ""},
-            {"Le 02/12 à 09:05", "Rendre les livres", "mardi 02/12 14h00", "", "1"}};
-        TempDataHome home;
-        NotesFile file(home.folder());
-        QVERIFY(file.ecrire_notes(testutil::tableOf(rows)));
-        QCOMPARE(testutil::readFile(home.notesPath()),
-                 "\"Le 01/12 \xe0 16:26\",\"Acheter du pain~Appeler le \xa4garage\xa4\","
-                 "\"lundi 08/12 9h30\",\"\"\r\n"
-                 "\"Le 02/12 \xe0 09:05\",\"Rendre les livres\",\"mardi 02/12 14h00\",\"1\"\r\n");
-        QCOMPARE(loaded(home.folder()), rows);
     }
 
     // Blanks before a field are skipped, quoted or not; an unquoted field runs to the comma.
@@ -120,6 +105,90 @@ private slots:
         QCOMPARE(copy.start(0), SingleCopy::Start::Run);
         QTRY_COMPARE(asked.count(), 1);
         QVERIFY(!QFile::exists(copy.requestPath()));
+    }
+
+    // The table, the last version from outside and the version another program left now,
+    // merged; records are "stamp|text|alert|mark". "own": records written here since; "copy":
+    // theirs is a sync engine's conflict copy.
+    void merge_data()
+    {
+        QTest::addColumn<QStringList>("base");
+        QTest::addColumn<QStringList>("ours");
+        QTest::addColumn<QStringList>("theirs");
+        QTest::addColumn<QStringList>("merged");
+        QTest::addColumn<int>("conflicts");
+        QTest::addColumn<QStringList>("own");
+        QTest::addColumn<bool>("copy");
+        QTest::newRow("added on both sides")
+            << QStringList{"1|a||", "2|b||"} << QStringList{"1|a||", "2|b||", "3|c||"}
+            << QStringList{"4|d||", "1|a||", "2|b||"} << QStringList{"4|d||", "1|a||", "2|b||", "3|c||"} << 0
+            << QStringList{} << false;
+        QTest::newRow("changed there only")
+            << QStringList{"1|a||", "2|b||"} << QStringList{"1|a||", "2|b||"}
+            << QStringList{"1|a2|lundi 08/12 9h30|", "2|b||"}
+            << QStringList{"1|a2|lundi 08/12 9h30|", "2|b||"} << 0 << QStringList{} << false;
+        QTest::newRow("removed there, changed here")
+            << QStringList{"1|a||", "2|b||", "3|c||"} << QStringList{"1|a||", "2|B||", "3|c||"}
+            << QStringList{"2|b||", "3|c||"} << QStringList{"2|B||", "3|c||"} << 0 << QStringList{} << false;
+        QTest::newRow("changed on both sides")
+            << QStringList{"1|a||", "2|b||"} << QStringList{"1|x||", "2|b||"} << QStringList{"1|y||", "2|b||"}
+            << QStringList{"1|x||", "1|y||", "2|b||"} << 1 << QStringList{} << false;
+        QTest::newRow("changed alike")
+            << QStringList{"1|a||"} << QStringList{"1|a||1"} << QStringList{"1|a||1"} << QStringList{"1|a||1"}
+            << 0 << QStringList{} << false;
+        QTest::newRow("removed here, changed there")
+            << QStringList{"1|a||", "2|b||"} << QStringList{"2|b||"} << QStringList{"1|y||", "2|b||"}
+            << QStringList{"1|y||", "2|b||"} << 1 << QStringList{} << false;
+        QTest::newRow("one stamp twice")
+            << QStringList{"1|a||", "1|b||"} << QStringList{"1|a||", "1|b||"} << QStringList{"1|b||"}
+            << QStringList{"1|b||"} << 0 << QStringList{} << false;
+        // Another computer's version that never saw what was written here removes nothing of it.
+        QTest::newRow("added and changed here, not seen there")
+            << QStringList{"1|a||", "2|b||"} << QStringList{"1|a!||", "2|b||", "3|c||"}
+            << QStringList{"1|a||", "2|b||", "4|d||"} << QStringList{"1|a!||", "2|b||", "4|d||", "3|c||"} << 0
+            << QStringList{"1|a!||", "3|c||"} << false;
+        // Written here, seen there, then removed here or changed again here: not brought back.
+        QTest::newRow("seen there, then removed or changed here")
+            << QStringList{"1|a||"} << QStringList{"1|a2||"} << QStringList{"1|a1||", "3|c||", "4|d||"}
+            << QStringList{"1|a2||", "4|d||"} << 0 << QStringList{"1|a1||", "3|c||"} << false;
+        QTest::newRow("nothing of ours to add: theirs's order")
+            << QStringList{"1|a||", "2|b||"} << QStringList{"3|c||", "1|a||", "2|b||"}
+            << QStringList{"1|a||", "3|c||", "2|b||"} << QStringList{"1|a||", "3|c||", "2|b||"} << 0
+            << QStringList{"3|c||"} << false;
+        // A conflict copy only adds what was never had here: no removal, no change taken back.
+        QTest::newRow("conflict copy")
+            << QStringList{"1|a||", "2|b||", "6|f||"} << QStringList{"1|x||", "3|c2||", "6|f||"}
+            << QStringList{"1|y||", "2|b||", "3|c1||", "5|e||", "6|f2||"}
+            << QStringList{"1|x||", "1|y||", "3|c2||", "5|e||", "6|f2||"} << 1 << QStringList{"3|c1||"}
+            << true;
+    }
+    void merge()
+    {
+        QFETCH(QStringList, base);
+        QFETCH(QStringList, ours);
+        QFETCH(QStringList, theirs);
+        auto records = [](const QStringList &list) {
+            QList<notesmerge::Record> out;
+            for (const QString &r : list)
+                out.append({r.section(u'|', 0, 0), r.section(u'|', 1, 1), r.section(u'|', 2, 2),
+                            r.section(u'|', 3, 3)});
+            return out;
+        };
+        QFETCH(QStringList, own);
+        QFETCH(bool, copy);
+        QSet<notesmerge::Record> ownKeys;
+        for (const notesmerge::Record &r : records(own))
+            ownKeys.insert(r);
+        const notesmerge::Result result =
+            copy ? notesmerge::addUnknown(records(base), records(ours), records(theirs), ownKeys)
+                 : notesmerge::merge(records(base), records(ours), records(theirs), {ownKeys, {}, true});
+        QStringList merged;
+        for (const notesmerge::Entry &e : result.entries) {
+            const notesmerge::Record r = e.content ? *e.content : records(ours)[e.ours];
+            merged << QStringList{r[0], r[1], r[2], r[3]}.join(u'|');
+        }
+        QTEST(merged, "merged");
+        QTEST(result.conflicts, "conflicts");
     }
 };
 
