@@ -8,7 +8,7 @@ bin=$1
 
 e2e_start_display
 e2e_start_app "$bin"
-main=$(e2e_wait_window '^Rappelix$') || e2e_fail "no main window: $(e2e_windows_of "$E2E_APP")"
+main=$(e2e_wait_window '^Rappelix$') || e2e_fail "no main window"
 e2e_until $E2E_WAIT e2e_centred "$main" || e2e_fail "the main window's frame is not centred: $(e2e_frame "$main")"
 # Of one size only: openbox then draws no resize handle (a grey line) under the buttons.
 hints=$(xprop -id "$main" WM_NORMAL_HINTS)
@@ -54,7 +54,7 @@ e2e_until $E2E_WAIT eval '[ "$(cells)" = "949 688 949 800 949 912 " ]' || e2e_fa
 e2e_quit "$main"
 grep -q 'Arroser les plantes' "$E2E_DATA/planifs.txt" || e2e_fail "the last note was not saved"
 e2e_start_app "$bin"
-main=$(e2e_wait_window '^Rappelix$') || e2e_fail "no main window after the restart: $(e2e_windows_of "$E2E_APP")"
+main=$(e2e_wait_window '^Rappelix$') || e2e_fail "no main window after the restart"
 # "Tout afficher", then again with the four windows open: each time every note comes forward,
 # then the main window is the active one, and stays so.
 active_main() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$main" ]; }

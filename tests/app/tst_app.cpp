@@ -1,6 +1,5 @@
 // The main window through its controls: start, the highlight after a removal, messages, help, fonts.
 #include "testapp.h"
-#include "tray/appicon.h"
 #include "ui/msgbox.h"
 
 #include <QLabel>
@@ -157,21 +156,6 @@ private slots:
         app.click("Command2");
         f_test *w = app.windowOf(highlighted);
         QCOMPARE(w ? App::child<QPlainTextEdit>(w, "Text2")->toPlainText() : QString(), shown);
-    }
-
-    // The icon is its PNG renderings, built in: each size is its rendering, pixel for pixel.
-    void iconIsItsRenderings()
-    {
-        const QIcon icon = applicationIcon();
-        for (int size : {16, 22, 24, 32, 48, 64, 128}) {
-            const QImage png(QStringLiteral(RAPPELIX_ICONS "/rappelix-%1.png").arg(size));
-            QCOMPARE(
-                icon.pixmap(QSize(size, size)).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
-                png.convertToFormat(QImage::Format_ARGB32_Premultiplied));
-        }
-        // Sizes in between are scaled down from the next rendering, never up from the largest.
-        QCOMPARE(icon.pixmap(QSize(20, 20)).size(), QSize(20, 20));
-        QCOMPARE(icon.actualSize(QSize(256, 256)), QSize(128, 128));
     }
 
     // "Aide..." twice: one help window, with the written text; what is typed there is gone once

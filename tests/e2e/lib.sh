@@ -50,8 +50,7 @@ e2e_cleanup() {
 }
 trap e2e_cleanup EXIT
 
-# How long a wait on what the window system shows may last: on a loaded two-core machine a window
-# manager can take seconds to carry out what it is asked. A wait that succeeds ends at once.
+# A wait on what the window system shows: a loaded machine's window manager can take seconds.
 E2E_WAIT=20
 
 # Polls a command for up to $1 seconds.
@@ -137,17 +136,6 @@ e2e_wait_window() {
   local title=$1
   e2e_until "${2:-30}" eval 'xdotool search --onlyvisible --name "$title" 2>/dev/null | grep -q .' || return 1
   xdotool search --onlyvisible --name "$title" | head -n1
-}
-
-# What X shows of process $1's windows, for a failure's message: each one's title, map state and
-# window manager state.
-e2e_windows_of() {
-  local w
-  kill -0 "$1" 2>/dev/null || { echo "the program has ended"; return 0; }
-  for w in $(xdotool search --pid "$1" 2>/dev/null); do
-    echo -n "$w '$(xdotool getwindowname "$w" 2>/dev/null)' $(xwininfo -id "$w" 2>/dev/null | sed -n 's/.*Map State: //p')"
-    echo -n " $(xprop -id "$w" WM_STATE 2>/dev/null | sed -n 's/.*window state: //p'); "
-  done
 }
 
 e2e_wait_exit() {

@@ -13,8 +13,7 @@ active() { xprop -root _NET_ACTIVE_WINDOW | grep -q "# $(printf '0x%x' "$main")$
 back() { viewable && [ "$(wm_state)" = Normal ] && e2e_centred "$main" && active && ! e2e_menu_shown; }
 in_tray() { ! viewable && ! e2e_menu_shown && case $(wm_state) in Normal | Iconic) false ;; esac; } # withdrawn: no taskbar button
 
-# The window manager's close goes to the window with the keyboard's focus, which X may give it a
-# moment after the window manager has called it active.
+# The window manager's close goes to the window with the keyboard's focus, seen from X first.
 focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$main" ]; }
 hide_close() {
   e2e_until $E2E_WAIT focused || e2e_fail "$what: the window does not have the focus ($(xdotool getwindowfocus 2>&1))"
