@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every end-to-end test ROUNDS times in a row (default 20), first on a quiet machine, then
-# beside a CPU load of two workers (stress-ng), and prints the failures per test; then, once per
-# pass, the tray rounds with ROUNDS rounds of each way under each window manager. No retry: one
+# beside a CPU load of two workers (stress-ng), then beside those and a disk writer, and prints the
+# failures per test; then, once per pass, the tray rounds with ROUNDS rounds of each way under each
+# window manager. No retry: one
 # failure in the rounds is a failing test. Needs a build with the tests (scripts/test.sh makes it).
 #   bash scripts/e2e-rounds.sh [ROUNDS]
 set -euo pipefail
@@ -42,9 +43,14 @@ run_rounds() {
 
 total=0
 run_rounds quiet
+load=""
+trap 'kill $load 2>/dev/null || true' EXIT
 stress-ng --cpu 2 --quiet &
 load=$!
-trap 'kill $load 2>/dev/null || true' EXIT
-run_rounds load
+run_rounds cpu
+kill $load && wait $load 2>/dev/null || true
+stress-ng --cpu 2 --hdd 1 --temp-path "${TMPDIR:-/tmp}" --quiet &
+load=$!
+run_rounds cpu+disk
 echo "e2e rounds: $total failures (logs of failed runs in $logs)"
 [ "$total" -eq 0 ]
