@@ -2,8 +2,8 @@
 # Runs every end-to-end test ROUNDS times in a row (default 20), first on a quiet machine, then
 # beside a CPU load of two workers (stress-ng), then beside those and a disk writer, and prints the
 # failures per test; then, once per pass, the tray rounds with ROUNDS rounds of each way under each
-# window manager. No retry: one
-# failure in the rounds is a failing test. Needs a build with the tests (scripts/test.sh makes it).
+# window manager. No retry: one failure in the rounds is a failing test. Needs a build with the
+# tests (scripts/test.sh makes it).
 #   bash scripts/e2e-rounds.sh [ROUNDS]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
