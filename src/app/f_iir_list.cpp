@@ -96,13 +96,17 @@ void f_iir::m_toutmasquer_Click()
 
 // The focus given to a button of a window that is not active activates that window, as it
 // does on the desktop the program was written for. The note windows just opened are mapped
-// after this returns, and a window manager may hand them the focus then: the request is
-// made again once they are on screen.
+// after this returns, and each one is activated then: the request is made again once they are
+// all on screen.
 void f_iir::focusNouvelle()
 {
     Command1->setFocus();
     activateWindow();
-    QTimer::singleShot(0, this, [this] {
+    QList<QWidget *> notes;
+    for (int s = 1; s <= SlotTable::kMax; ++s)
+        if (auto *w = dynamic_cast<QWidget *>(m_session.windows.fenetre(s)))
+            notes << w;
+    whenOnScreen(notes, this, [this] {
         Command1->setFocus();
         activateWindow();
     });

@@ -4,12 +4,14 @@
 #include <QLayout>
 #include <QMargins>
 #include <QPointer>
+#include <QSet>
 #include <QTimer>
 #include <QVariant>
 #include <QWidget>
 #include <QWindow>
 
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -120,6 +122,45 @@ private:
     bool m_checked = false;
 };
 
+class OnScreenWait : public QObject {
+public:
+    OnScreenWait(const QList<QWidget *> &windows, QObject *context, std::function<void()> then)
+        : QObject(context), m_then(std::move(then))
+    {
+        for (QWidget *w : windows)
+            if (QWindow *handle = w->windowHandle(); handle && !handle->isExposed()) {
+                handle->installEventFilter(this);
+                connect(handle, &QObject::destroyed, this, [this, handle] { arrived(handle); });
+                m_waiting.insert(handle);
+            }
+        QTimer::singleShot(m_waiting.isEmpty() ? 0 : 3000, this, &OnScreenWait::done);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Expose && static_cast<QWindow *>(watched)->isExposed())
+            arrived(watched);
+        return false;
+    }
+
+private:
+    void arrived(QObject *window)
+    {
+        if (m_waiting.remove(window) && m_waiting.isEmpty())
+            QTimer::singleShot(0, this, &OnScreenWait::done); // once the exposure is handled
+    }
+    void done()
+    {
+        if (m_then)
+            std::exchange(m_then, nullptr)();
+        deleteLater();
+    }
+
+    QSet<QObject *> m_waiting;
+    std::function<void()> m_then;
+};
+
 } // namespace
 
 void showFrameAt(QWidget *window, QPoint frame)
@@ -151,4 +192,9 @@ void showFrameCentred(QWidget *window, const QRect &area)
     if (!known)
         new FrameCheck(window,
                        [window, area] { return centred(area, window->size().grownBy(keepFrame(window))); });
+}
+
+void whenOnScreen(const QList<QWidget *> &windows, QObject *context, std::function<void()> then)
+{
+    new OnScreenWait(windows, context, std::move(then));
 }

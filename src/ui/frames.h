@@ -1,9 +1,13 @@
 #pragma once
 
+#include <QList>
 #include <QMargins>
 #include <QPoint>
 #include <QRect>
 
+#include <functional>
+
+class QObject;
 class QWidget;
 
 // Windows are placed by their outer frame, title bar included. A window manager frames a window
@@ -20,3 +24,9 @@ QMargins keepFrame(QWidget *window);
 
 // Shows a top-level window with its frame centred on `area`, rounding down.
 void showFrameCentred(QWidget *window, const QRect &area);
+
+// Calls `then` once each of `windows` is on screen, exposed by the window system, or closed; after
+// 3 s at the latest. Qt asks the window manager to activate a window shown only once it is mapped,
+// and a window manager may give a new window the focus then: what is to be active after them is
+// asked for afterwards.
+void whenOnScreen(const QList<QWidget *> &windows, QObject *context, std::function<void()> then);
