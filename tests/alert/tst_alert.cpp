@@ -15,39 +15,6 @@ QDateTime at(int h, int m, int s = 0, QDate day = QDate(2026, 12, 7)) // a Monda
     return QDateTime(day, QTime(h, m, s));
 }
 
-// A session of these rows with windows open on the rows `open`, in order, which log only that they
-// turn red ("red 100").
-struct FakeSession : NoteWindowMaker {
-    explicit FakeSession(const QList<QStringList> &rows, const QList<int> &open)
-    {
-        session.table = testutil::tableOf(rows);
-        session.file.setFolder(home.folder());
-        session.windows.setMaker(this);
-        for (int r : open)
-            session.windows.ouvrir_fenetre(r, Fill::Existing);
-    }
-    NoteWindow *makeWindow(int row, int slot, Fill) override
-    {
-        auto &w = m_windows.emplace_back(std::make_unique<Window>(log));
-        w->f_pos = row;
-        w->f_monindice = slot;
-        return w.get();
-    }
-    TempDataHome home;
-    MockClock clock;
-    Session session{clock};
-    QStringList log;
-
-private:
-    struct Window : NoteWindow {
-        explicit Window(QStringList &log) : log(log) {}
-        void activate() override {}
-        void closeWindow() override {}
-        void en_rouge() override { log << QStringLiteral("red %1").arg(f_monindice); }
-        QStringList &log;
-    };
-    std::list<std::unique_ptr<Window>> m_windows;
-};
 } // namespace
 
 class TestAlert : public QObject {

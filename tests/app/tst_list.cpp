@@ -1,11 +1,32 @@
-// Window placement: a slot's cell in the work area.
+// Delete through logging note windows; window placement: a slot's cell in the work area.
 #include "app/placement.h"
+#include "session/listcommands.h"
 #include "testutil.h"
 
 class TestList : public QObject {
     Q_OBJECT
 private slots:
     void init() { testutil::failOnUnexpectedWarnings(); }
+
+    // The written example of Delete: row 2 of 5 removed while rows 1, 3 and 5 have windows in slots
+    // 4, 1 and 2; each window then shows the row its note has moved to.
+    void remove()
+    {
+        QList<QStringList> notes;
+        for (int i = 1; i <= 5; ++i)
+            notes << QStringList{"Le 01/12 à 10:00", QStringLiteral("note %1").arg(i), "", "", ""};
+        FakeSession fake(notes, {3, 5, 2, 1});
+        fake.session.windowClosed(*fake.session.windows.windowOfRow(2));
+        fake.session.table.setRow(2);
+        ListCommands(fake.session).remove();
+        QStringList slotCells;
+        for (const QStringList &row : testutil::rowsOf(fake.session.table))
+            slotCells << row[Col::Slot];
+        QCOMPARE(slotCells, (QStringList{"4", "1", "", "2"}));
+        const NoteWindows &w = fake.session.windows;
+        QCOMPARE((QList<int>{w.fenetre(1)->f_pos, w.fenetre(2)->f_pos, w.fenetre(4)->f_pos}),
+                 (QList<int>{2, 4, 1}));
+    }
 
     // Slot to cell in twips (15 a pixel): the written example (1280 x 1024, a 30-pixel taskbar at the
     // bottom, k = 8), taskbars at the top and at the left, a work area lower than a cell.

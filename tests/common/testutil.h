@@ -1,5 +1,7 @@
 #pragma once
 
+#include "session/notewindows.h"
+#include "session/session.h"
 #include "store/clock.h"
 #include "store/notesfile.h"
 #include "store/notetable.h"
@@ -8,6 +10,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <list>
+#include <memory>
 
 // A clock that tells the time the test sets; by default Monday 7 December 2026, 10:20.
 class MockClock : public Clock {
@@ -136,3 +141,37 @@ inline QByteArray notesFile(int n)
     return records(notes);
 }
 } // namespace testutil
+
+// A session of these rows with windows open on the rows `open`, in order, which log only that they
+// turn red ("red 100").
+struct FakeSession : NoteWindowMaker {
+    explicit FakeSession(const QList<QStringList> &rows, const QList<int> &open)
+    {
+        session.table = testutil::tableOf(rows);
+        session.file.setFolder(home.folder());
+        session.windows.setMaker(this);
+        for (int r : open)
+            session.windows.ouvrir_fenetre(r, Fill::Existing);
+    }
+    NoteWindow *makeWindow(int row, int slot, Fill) override
+    {
+        auto &w = m_windows.emplace_back(std::make_unique<Window>(log));
+        w->f_pos = row;
+        w->f_monindice = slot;
+        return w.get();
+    }
+    TempDataHome home;
+    MockClock clock;
+    Session session{clock};
+    QStringList log;
+
+private:
+    struct Window : NoteWindow {
+        explicit Window(QStringList &log) : log(log) {}
+        void activate() override {}
+        void closeWindow() override {}
+        void en_rouge() override { log << QStringLiteral("red %1").arg(f_monindice); }
+        QStringList &log;
+    };
+    std::list<std::unique_ptr<Window>> m_windows;
+};
