@@ -503,8 +503,8 @@ void NotesStore::apply(const Outside &o)
 }
 
 // The sync engines' conflict copies beside the file, one at a time: each merged once it is
-// still, then set aside. True while one is being merged on its thread.
-bool NotesStore::mergeCopies(bool settled)
+// still, then set aside.
+void NotesStore::mergeCopies(bool settled)
 {
     const QDir folder(file.folder());
     for (const QString &name : folder.entryList({QStringLiteral("planifs*.txt")}, QDir::Files)) {
@@ -516,12 +516,11 @@ bool NotesStore::mergeCopies(bool settled)
             continue;
         startMerge(path, now, false, true, settled);
         if (m_merging)
-            return true;
+            return; // the next one once this one is merged
     }
     if (!m_copiesTold.isEmpty())
         emit copiesMerged(std::exchange(m_copiesTold, {}));
     setCopiesAside();
-    return false;
 }
 
 // A conflict copy merged is set aside once the file on disk holds the merge: removed when the

@@ -90,7 +90,7 @@ private:
     void finishMerge(bool settled);
     void afterMerge();
     void apply(const Outside &outside);
-    bool mergeCopies(bool settled);
+    void mergeCopies(bool settled);
     void setCopiesAside();
     void noteResult(const SaveResult &result);
     void rewatch(quint64 inode);
