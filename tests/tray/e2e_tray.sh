@@ -10,6 +10,12 @@ reduce() { # "Réduire", the first entry of "&Fichier"
   e2e_until 5 eval '! e2e_viewable "$main" && ! e2e_menu_shown' || e2e_fail "the main window did not hide"
 }
 
+# Off the centre: a window shown again where it was would not be centred.
+move_away() {
+  xdotool windowmove "$main" 0 0
+  e2e_until 5 eval '! e2e_centred "$main"' || e2e_fail "the window could not be moved"
+}
+
 printf '"Le 01/12 \xe0 16:26","Acheter du pain","lundi 08/12 9h30",""\r\n' >"$E2E_DATA/planifs.txt"
 before=$(e2e_hex "$E2E_DATA/planifs.txt")
 e2e_start_display
@@ -20,8 +26,7 @@ e2e_until 10 e2e_main_of "$E2E_APP" "$icon" >/dev/null || e2e_fail "no main wind
 main=$(e2e_main_of "$E2E_APP" "$icon")
 
 echo "-- the left button brings the hidden window back centred when released, not when pressed"
-xdotool windowmove "$main" 0 0
-e2e_until 5 eval '! e2e_centred "$main"' || e2e_fail "the window could not be moved"
+move_away
 reduce
 xdotool mousemove --window "$icon" 8 8 mousedown 1
 ! e2e_until 1 e2e_viewable "$main" || e2e_fail "the window came back on the press"
@@ -29,13 +34,10 @@ xdotool mouseup 1
 e2e_until 5 eval 'e2e_viewable "$main" && e2e_centred "$main"' || e2e_fail "a left click did not show the main window centred: $(e2e_frame "$main")"
 
 echo "-- a click while the window is shown centres it again; a double click shows it once, to stay"
-xdotool windowmove "$main" 0 0
-e2e_until 5 eval '! e2e_centred "$main"' || e2e_fail "the window could not be moved"
+move_away
 xdotool mousemove --window "$icon" 8 8 click 1
 e2e_until 5 e2e_centred "$main" || e2e_fail "a click did not centre the window shown: $(e2e_frame "$main")"
-# Moved away first: a window shown again where it was would not be centred.
-xdotool windowmove "$main" 0 0
-e2e_until 5 eval '! e2e_centred "$main"' || e2e_fail "the window could not be moved"
+move_away
 reduce
 xdotool mousemove --window "$icon" 8 8 click --repeat 2 --delay 100 1
 e2e_until 5 eval 'e2e_viewable "$main" && e2e_centred "$main"' || e2e_fail "a double click did not show the window centred: $(e2e_frame "$main")"
