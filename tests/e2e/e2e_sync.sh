@@ -165,6 +165,10 @@ on() {
   export XDG_RUNTIME_DIR="$E2E_TMP/$1/runtime" HOME="$E2E_TMP/$1/home"
   main=${MAIN[$1]:-}
 }
+# A failure tells what each program said.
+eval "e2e_fail_alone() $(declare -f e2e_fail | tail -n +2)"
+e2e_fail() { tail -n 10 "$E2E_TMP"/[AB]/app.log >&2 2>/dev/null; e2e_fail_alone "$@"; }
+
 for s in A B; do
   e2e_start_display
   DISP[$s]=$DISPLAY
@@ -174,10 +178,6 @@ for s in A B; do
   E2E_PIDS+=($!)
   MAIN[$s]=$(e2e_wait_window '^Rappelix$' "$T_WINDOW") || e2e_fail "no main window on $s"
 done
-
-# A failure tells what each program said.
-eval "e2e_fail_alone() $(declare -f e2e_fail | tail -n +2)"
-e2e_fail() { tail -n 10 "$E2E_TMP"/[AB]/app.log >&2 2>/dev/null; e2e_fail_alone "$@"; }
 
 note_windows() { xdotool search --onlyvisible --name '^Le [0-9][0-9]/[0-9][0-9] ' 2>/dev/null || true; }
 count_notes() { [ "$(note_windows | grep -c .)" -eq "$1" ]; }
