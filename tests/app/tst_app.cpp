@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QScopeGuard>
 
 namespace {
 // The help text's 21 lines as written, each ended by a line break; some end with a blank.
@@ -202,10 +201,8 @@ private slots:
     void fontsFollowDesktop()
     {
         QFETCH(int, points);
-        const QFont desktop = QApplication::font();
-        const auto restore = qScopeGuard([desktop] { QApplication::setFont(desktop); });
-        if (points)
-            QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), points));
+        const auto restore =
+            desktopFont(points ? QFont(QStringLiteral("DejaVu Sans"), points) : QApplication::font());
         App app;
         QTEST(app.w.width(), "mainWidth");
         QCOMPARE(app.gri->font().pointSizeF(), QApplication::font().pointSizeF());
@@ -238,9 +235,7 @@ private slots:
     void messagesShowWholeText()
     {
         QFETCH(QFont, font);
-        const QFont desktop = QApplication::font();
-        const auto restore = qScopeGuard([desktop] { QApplication::setFont(desktop); });
-        QApplication::setFont(font);
+        const auto restore = desktopFont(font);
         QStringList seen, cut;
         App app(testutil::records({{"Le 01/12 à 16:26", "pain", "mercredi 16/12 19h45", ""}}));
         if (app.gri->columnWidth(1) < static_cast<QAbstractItemView *>(app.gri)->sizeHintForColumn(1))

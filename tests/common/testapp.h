@@ -7,7 +7,16 @@
 
 #include <QAction>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTableView>
+
+// The desktop font is `font` until the returned guard goes, then what it was before.
+[[nodiscard]] inline auto desktopFont(const QFont &font)
+{
+    const QFont before = QApplication::font();
+    QApplication::setFont(font);
+    return qScopeGuard([before] { QApplication::setFont(before); });
+}
 
 // The program on a data folder holding `notes` (none: no file), started unless `load` is false,
 // its clock in the test's hands; its list's model is checked all along.

@@ -1,12 +1,11 @@
-// The note window and its alert editor through their controls: what "Ok" and "Pas d'alerte" do to
-// the row and the file, Enter, the summary line, a text kept to the byte.
+// The note window and its alert editor through their controls: a text kept to the byte, what "Ok"
+// and "Pas d'alerte" do to the row and the file, Enter, the summary line.
 #include "testapp.h"
 
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QScopeGuard>
 #include <QTextBlock>
 
 namespace {
@@ -31,6 +30,50 @@ class TestNote : public QObject {
     Q_OBJECT
 private slots:
     void init() { testutil::failOnUnexpectedWarnings(); }
+
+    // Every character a note can hold in the file goes through "Voir", a character typed at its
+    // end and the next write, byte for byte ("~" and "¤" stand for line breaks and quotes there).
+    void textTravelsExactly()
+    {
+        QByteArray text = "a\xa0:\tb~c";
+        for (int b = 1; b < 256; ++b)
+            if (b != '\r' && b != '\n' && b != '"' && b != '~' && b != 0xA4)
+                text += char(b);
+        const QByteArray record = "\"Le 01/12 \xe0 16:26\",\"" + text + "\",\"\",\"\"\r\n";
+        App app(record);
+        f_test *w = app.view(1);
+        app.tick(app.clock.now().addSecs(60));
+        QCOMPARE(testutil::readFile(app.home.notesPath()), record);
+        QTest::keyClick(c(w, "Text2"), '!');
+        app.tick(app.clock.now().addSecs(60));
+        QCOMPARE(testutil::readFile(app.home.notesPath()),
+                 QByteArray(record).replace("\",\"\",\"\"\r", "!\",\"\",\"\"\r"));
+    }
+
+    // A paragraph of 12,000 characters, which the box shows in pieces: Backspace at the start of
+    // the second piece takes the blank before it; the file and a copy of the whole text hold the
+    // paragraph as it is, with no line break added.
+    void longParagraphTravelsExactly()
+    {
+        const QByteArray words = QByteArray("mots, ").repeated(2000);
+        const auto recordOf = [](const QByteArray &text) {
+            return "\"Le 01/12 \xe0 16:26\",\"" + text + "\",\"\",\"\"\r\n";
+        };
+        App app(recordOf(words));
+        auto *box = c<QPlainTextEdit>(app.view(1), "Text2");
+        app.tick(app.clock.now().addSecs(60));
+        QCOMPARE(testutil::readFile(app.home.notesPath()), recordOf(words));
+        const int second = box->document()->findBlockByNumber(1).position(); // the piece after the first
+        box->setTextCursor(QTextCursor(box->document()->findBlockByNumber(1)));
+        QTest::keyClick(box, Qt::Key_Backspace);
+        const QByteArray typed = QByteArray(words).remove(second - 2, 1);
+        QCOMPARE(words.at(second - 2), ' ');
+        box->selectAll();
+        box->copy();
+        QCOMPARE(QGuiApplication::clipboard()->text().toLatin1(), typed);
+        app.tick(app.clock.now().addSecs(60));
+        QCOMPARE(testutil::readFile(app.home.notesPath()), recordOf(typed));
+    }
 
     // "Ok" stores what the lists say, "Pas d'alerte" clears the alert; both arm it again (the
     // note's alert had fallen due: "1") and write. A day no longer offered selects the first day
@@ -118,10 +161,8 @@ private slots:
     void summaryLineWhole()
     {
         QFETCH(int, points);
-        const QFont desktop = QApplication::font();
-        const auto restore = qScopeGuard([desktop] { QApplication::setFont(desktop); });
-        if (points)
-            QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), points));
+        const auto restore =
+            desktopFont(points ? QFont(QStringLiteral("DejaVu Sans"), points) : QApplication::font());
         App app({}, QDateTime(QDate(2026, 12, 9), QTime(8, 0))); // "dimanche 13/12" on offer
         app.click("Command1");
         f_test *w = app.windowOf(1);
@@ -130,50 +171,6 @@ private slots:
         auto *label = c<QLabel>(w, "Label1");
         QCOMPARE(label->text(), QStringLiteral("mercredi 16/12 19h45"));
         QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width());
-    }
-
-    // Every character a note can hold in the file goes through "Voir", a character typed at its
-    // end and the next write, byte for byte ("~" and "¤" stand for line breaks and quotes there).
-    void textTravelsExactly()
-    {
-        QByteArray text = "a\xa0:\tb~c";
-        for (int b = 1; b < 256; ++b)
-            if (b != '\r' && b != '\n' && b != '"' && b != '~' && b != 0xA4)
-                text += char(b);
-        const QByteArray record = "\"Le 01/12 \xe0 16:26\",\"" + text + "\",\"\",\"\"\r\n";
-        App app(record);
-        f_test *w = app.view(1);
-        app.tick(app.clock.now().addSecs(60));
-        QCOMPARE(testutil::readFile(app.home.notesPath()), record);
-        QTest::keyClick(c(w, "Text2"), '!');
-        app.tick(app.clock.now().addSecs(60));
-        QCOMPARE(testutil::readFile(app.home.notesPath()),
-                 QByteArray(record).replace("\",\"\",\"\"\r", "!\",\"\",\"\"\r"));
-    }
-
-    // A paragraph of 12,000 characters, which the box shows in pieces: Backspace at the start of
-    // the second piece takes the blank before it; the file and a copy of the whole text hold the
-    // paragraph as it is, with no line break added.
-    void longParagraphTravelsExactly()
-    {
-        const QByteArray words = QByteArray("mots, ").repeated(2000);
-        const auto recordOf = [](const QByteArray &text) {
-            return "\"Le 01/12 \xe0 16:26\",\"" + text + "\",\"\",\"\"\r\n";
-        };
-        App app(recordOf(words));
-        auto *box = c<QPlainTextEdit>(app.view(1), "Text2");
-        app.tick(app.clock.now().addSecs(60));
-        QCOMPARE(testutil::readFile(app.home.notesPath()), recordOf(words));
-        const int second = box->document()->findBlockByNumber(1).position(); // the piece after the first
-        box->setTextCursor(QTextCursor(box->document()->findBlockByNumber(1)));
-        QTest::keyClick(box, Qt::Key_Backspace);
-        const QByteArray typed = QByteArray(words).remove(second - 2, 1);
-        QCOMPARE(words.at(second - 2), ' ');
-        box->selectAll();
-        box->copy();
-        QCOMPARE(QGuiApplication::clipboard()->text().toLatin1(), typed);
-        app.tick(app.clock.now().addSecs(60));
-        QCOMPARE(testutil::readFile(app.home.notesPath()), recordOf(typed));
     }
 };
 
