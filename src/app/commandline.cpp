@@ -71,7 +71,6 @@ bool preferX11(const QString &waylandDisplay, const QString &qpaPlatform, const 
 bool noDisplay(const QStringList &arguments, const QString &display, const QString &waylandDisplay,
                const QString &qpaPlatform)
 {
-#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
     if (!display.isEmpty() || !waylandDisplay.isEmpty() || !qpaPlatform.isEmpty())
         return false;
     for (const QString &argument : arguments)
@@ -79,11 +78,4 @@ bool noDisplay(const QStringList &arguments, const QString &display, const QStri
             argument.startsWith(QLatin1String("--platform")))
             return false;
     return true;
-#else
-    Q_UNUSED(arguments);
-    Q_UNUSED(display);
-    Q_UNUSED(waylandDisplay);
-    Q_UNUSED(qpaPlatform);
-    return false;
-#endif
 }

@@ -4,7 +4,10 @@
 #include <QEvent>
 #include <QSocketNotifier>
 
+#include <csignal>
 #include <cstdlib>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 Termination *active = nullptr; // the exit handler's way back, while one lives
@@ -32,11 +35,6 @@ bool Termination::eventFilter(QObject *watched, QEvent *event)
     emit requested();
     return true;
 }
-
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 int pipeFds[2] = {-1, -1};
@@ -80,15 +78,3 @@ Termination::~Termination()
         fd = -1;
     }
 }
-#else
-Termination::Termination(QObject *parent) : QObject(parent)
-{
-    watchExit(this);
-    if (QCoreApplication::instance())
-        QCoreApplication::instance()->installEventFilter(this);
-}
-Termination::~Termination()
-{
-    active = nullptr;
-}
-#endif

@@ -3,19 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSettings>
-
-#include <cerrno>
-
-namespace {
-#ifdef Q_OS_WIN
-QSettings runKey()
-{
-    return QSettings(QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"),
-                     QSettings::NativeFormat);
-}
-#endif
-} // namespace
 
 QString Autostart::defaultFolder()
 {
@@ -51,30 +38,14 @@ QByteArray Autostart::entry(const QString &program)
 
 bool Autostart::enabled() const
 {
-#ifdef Q_OS_WIN
-    return runKey().contains(QStringLiteral("Rappelix"));
-#else
     return QFileInfo::exists(path());
-#endif
 }
 
 SaveResult Autostart::set(bool on, const QString &program)
 {
-#ifdef Q_OS_WIN
-    QSettings key = runKey();
-    if (on)
-        key.setValue(QStringLiteral("Rappelix"), u'"' + QDir::toNativeSeparators(program) + u'"');
-    else
-        key.remove(QStringLiteral("Rappelix"));
-    key.sync();
-    return key.status() == QSettings::NoError
-               ? SaveResult{}
-               : SaveResult::failure(SaveResult::Step::Write, EACCES, key.fileName());
-#else
     if (on) {
         SaveResult made = makeFolder(m_folder);
         return made ? saveWhole(path(), entry(program)) : made;
     }
     return removeFile(path());
-#endif
 }

@@ -5,7 +5,7 @@
 #include <QString>
 
 // Starting the program when the user logs in: a desktop entry in the XDG autostart folder
-// ($XDG_CONFIG_HOME/autostart, by default ~/.config/autostart), or on Windows the user's Run key.
+// ($XDG_CONFIG_HOME/autostart, by default ~/.config/autostart).
 class Autostart {
 public:
     // The entry of this folder; by default the user's.

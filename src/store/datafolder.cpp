@@ -6,10 +6,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-#ifndef Q_OS_WIN
 #include <pwd.h>
 #include <unistd.h>
-#endif
 
 namespace {
 
@@ -36,9 +34,6 @@ QString preparer_dossier(const QString &appData, const QString &programDir)
 
 QString userDataHome()
 {
-#ifdef Q_OS_WIN
-    return qEnvironmentVariable("APPDATA");
-#else
     const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
     if (QDir::isAbsolutePath(xdg))
         return xdg;
@@ -48,7 +43,6 @@ QString userDataHome()
         home = account ? QFile::decodeName(account->pw_dir) : QString();
     }
     return home.isEmpty() ? QString() : home + QStringLiteral("/.local/share");
-#endif
 }
 
 QString preparer_dossier()
