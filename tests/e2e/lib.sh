@@ -94,6 +94,15 @@ e2e_start_display() {
     # Managing the screen once it has said what it supports: xdotool's activation needs that.
     e2e_until 30 eval 'xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW' ||
       e2e_fail "the window manager did not start: $(cat "$E2E_TMP/wm.log")"
+    # And once it puts a window on screen: openbox, starting up, may queue a window's request and
+    # then sleep on it until some later event comes. A window of a moment, and the root window
+    # touched until that window is on screen.
+    xmessage -title e2e-wm-check ready >/dev/null 2>&1 &
+    local check=$!
+    e2e_until 30 eval 'xprop -root -f _E2E_WAKE 8s -set _E2E_WAKE 1
+      xdotool search --onlyvisible --name "^e2e-wm-check$" >/dev/null 2>&1' ||
+      e2e_fail "the window manager did not put a window on screen: $(cat "$E2E_TMP/wm.log")"
+    kill "$check" && { wait "$check" 2>/dev/null || true; }
   fi
   [ "${E2E_TRAY:-0}" = 1 ] && e2e_start_tray
   return 0
