@@ -3,12 +3,14 @@
 # beside a CPU load of two workers (stress-ng), then beside those and a disk writer, and prints the
 # failures per test; then, once per pass, the tray rounds with ROUNDS rounds of each way under each
 # window manager. No retry: one failure in the rounds is a failing test. Needs a build with the
-# tests (scripts/test.sh makes it).
-#   bash scripts/e2e-rounds.sh [ROUNDS]
+# tests (scripts/test.sh makes it). Named passes (quiet, cpu, cpu+disk) run alone.
+#   bash scripts/e2e-rounds.sh [ROUNDS [PASS...]]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 rounds=${1:-20}
+passes=" ${*:2} "
+[ "$passes" = "  " ] && passes=" quiet cpu cpu+disk "
 "$root/scripts/setup.sh" test bench
 mapfile -t tests < <(ctest --test-dir "$build" -N -L e2e | sed -n 's/^ *Test *#[0-9]*: //p')
 [ ${#tests[@]} -gt 0 ] || { echo "no end-to-end test in $build" >&2; exit 1; }
@@ -41,16 +43,20 @@ run_rounds() {
   done
 }
 
-total=0
-run_rounds quiet
-load=""
-trap 'kill $load 2>/dev/null || true' EXIT
-stress-ng --cpu 2 --quiet &
-load=$!
-run_rounds cpu
-kill $load && wait $load 2>/dev/null || true
-stress-ng --cpu 2 --hdd 1 --temp-path "${TMPDIR:-/tmp}" --quiet &
-load=$!
-run_rounds cpu+disk
+# One pass: its name, then the load beside it (none when quiet).
+pass() {
+  local label=$1
+  shift
+  case $passes in *" $label "*) ;; *) return 0 ;; esac
+  [ $# -gt 0 ] && { stress-ng "$@" --quiet & load=$!; }
+  run_rounds "$label"
+  [ -z "$load" ] || { kill "$load" && wait "$load" 2>/dev/null || true; }
+  load=""
+}
+total=0 load=""
+trap '[ -z "$load" ] || kill $load 2>/dev/null || true' EXIT
+pass quiet
+pass cpu --cpu 2
+pass cpu+disk --cpu 2 --hdd 1 --temp-path "${TMPDIR:-/tmp}"
 echo "e2e rounds: $total failures (logs of failed runs in $logs)"
 [ "$total" -eq 0 ]
