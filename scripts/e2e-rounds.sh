@@ -11,6 +11,9 @@ build=${BUILD_DIR:-$root/build}
 rounds=${1:-20}
 passes=" ${*:2} "
 [ "$passes" = "  " ] && passes=" quiet cpu cpu+disk "
+for p in $passes; do
+  case $p in quiet | cpu | cpu+disk) ;; *) echo "no pass named $p (quiet, cpu, cpu+disk)" >&2; exit 2 ;; esac
+done
 "$root/scripts/setup.sh" test bench
 mapfile -t tests < <(ctest --test-dir "$build" -N -L e2e | sed -n 's/^ *Test *#[0-9]*: //p')
 [ ${#tests[@]} -gt 0 ] || { echo "no end-to-end test in $build" >&2; exit 1; }
